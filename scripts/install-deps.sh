@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs to build and run (and, with
+# --tests, what its tests need), skipping what is already there.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config
+  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
+  librsvg2-bin lame fonts-dejavu-core)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
+    clang libclang-rt-dev clang-format)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,169 @@
+#include "app/game.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+Game::Game(GameFlow flow) {
+    if (!startUp()) {
+        startupFailed = true;
+        nextScreen = Screen::End;
+        return;
+    }
+    if (flow == GameFlow::Run) {
+        runScreenFlow();
+    }
+}
+
+// Without a display, SDL 1.2 quietly falls back to drawing on the terminal
+// with characters; a player who did not ask for that gets a clear error.
+static bool isTextModeFallback() {
+    if (std::getenv("SDL_VIDEODRIVER") != nullptr) {
+        return false;
+    }
+    char name[32] = {};
+    if (SDL_VideoDriverName(name, sizeof name) == nullptr) {
+        return false;
+    }
+    return std::strcmp(name, "caca") == 0 || std::strcmp(name, "aalib") == 0;
+}
+
+bool Game::startUp() {
+    ttfStarted = TTF_Init() == 0;
+    levelCount = 2;
+    FSOUND_Init(44100, 32, 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::cerr << "MOSSLANCE Hero : impossible d'initialiser SDL (" << SDL_GetError() << ")"
+                  << std::endl;
+        return false;
+    }
+    sdlStarted = true;
+    if (isTextModeFallback()) {
+        std::cerr << "MOSSLANCE Hero : aucun affichage graphique disponible (DISPLAY n'est pas "
+                     "défini ?)"
+                  << std::endl;
+        return false;
+    }
+    // The icon must be set before the window opens; SDL keeps its own copy.
+    SurfacePtr icon(IMG_Load("Title/icone.png"));
+    SDL_WM_SetIcon(icon.get(), nullptr);
+    SDL_WM_SetCaption("MOSSLANCE Hero", nullptr);
+    screen = SDL_SetVideoMode(720, 480, 32, SDL_HWSURFACE);
+    if (screen == nullptr) {
+        std::cerr << "MOSSLANCE Hero : impossible d'ouvrir la fenêtre de 720 x 480 ("
+                  << SDL_GetError() << ")" << std::endl;
+        return false;
+    }
+
+    static const char* const titleFiles[TitleImageCount] = {
+        "Title/ecran-titre-01.png", "Title/ecran-titre-02.png", "Title/ecran-titre-03.png",
+        "Title/game-over-01.png", "Title/game-over-02.png"};
+    for (int i = 0; i < TitleImageCount; ++i) {
+        titleImages[i] = loadImage(titleFiles[i]);
+    }
+    static const char* const levelChoiceFiles[3] = {"Title/choix-01.png", "Title/choix-02.png",
+                                                    "Title/choix-03.png"};
+    for (int i = 0; i < 3; ++i) {
+        levelImages[i] = loadImage(levelChoiceFiles[i]);
+    }
+    damageImage = loadImage("Enemies/degat.png");
+    titleAnimation = std::make_unique<Animation>("Title/hero.imga", 0.35);
+    readyImage = loadImage("Title/ready.png");
+    titleRect.x = 0;
+    titleRect.y = 0;
+    selection = 1;
+    endChoice = 3;
+    readyRect.x = 0;
+    readyRect.y = 0;
+    font.reset(TTF_OpenFont("shark.ttf", 65));
+
+    music.reset(FSOUND_Stream_Open("Music/Fond.mp3", FSOUND_LOOP_NORMAL, 0, 0));
+    FSOUND_Stream_Play(FSOUND_FREE, music.get());
+    FSOUND_Stream_SetLoopCount(music.get(), -1);
+
+    bonusSample.reset(FSOUND_Sample_Load(FSOUND_FREE, "Music/bonus.mp3", 0, 0, 0));
+    damageSample.reset(FSOUND_Sample_Load(FSOUND_FREE, "Music/degat.mp3", 0, 0, 0));
+    menuSample.reset(FSOUND_Sample_Load(FSOUND_FREE, "Music/menu.mp3", 0, 0, 0));
+    confirmSample.reset(FSOUND_Sample_Load(FSOUND_FREE, "Music/valide.mp3", 0, 0, 0));
+
+    recordTextSurface.reset();
+    recordRect.x = 450;
+    recordRect.y = 225;
+    levelEnded = false;
+    menuConfirmed = false;
+    SDL_ShowCursor(SDL_DISABLE);
+    currentLevel = 2;
+    nextScreen = Screen::LoadStory;
+    return true;
+}
+
+Game::~Game() {
+    confirmSample.reset();
+    menuSample.reset();
+    bonusSample.reset();
+    damageSample.reset();
+    music.reset();
+    FSOUND_Close();
+    font.reset();
+    if (ttfStarted) {
+        TTF_Quit();
+    }
+    for (SurfacePtr& image : titleImages) {
+        image.reset();
+    }
+    for (SurfacePtr& image : levelImages) {
+        image.reset();
+    }
+    readyImage.reset();
+    damageImage.reset();
+    recordTextSurface.reset();
+    titleAnimation.reset();
+    endAnimation.reset();
+    level.reset();
+    hero.reset();
+    body.reset();
+    SDL_Quit();
+    for (std::string& name : levelFiles) {
+        name.clear();
+    }
+}
+
+void Game::runScreenFlow() {
+    while (nextScreen != Screen::End) {
+        runNextScreen();
+    }
+}
+
+void Game::runNextScreen() {
+    switch (nextScreen) {
+        case Screen::LoadStory:
+            loadStory();
+            break;
+        case Screen::LoadRecords:
+            loadRecords();
+            break;
+        case Screen::TitleMenu:
+            showTitleMenu();
+            break;
+        case Screen::LevelMenu:
+            showLevelMenu();
+            break;
+        case Screen::StartGame:
+            startGame(nextLevelIndex);
+            break;
+        case Screen::PlayLevel:
+            playLevel();
+            break;
+        case Screen::LevelEnd:
+            showLevelEnd();
+            break;
+        case Screen::End:
+            break;
+    }
+}
+
+void Game::fillWhite() {
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 255, 255));
+}

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "actors/body.h"
+#include "actors/hero.h"
+#include "app/camera.h"
+#include "gfx/animation.h"
+#include "gfx/surface.h"
+#include "sound/fsound.h"
+#include "world/level.h"
+
+constexpr int MaxLevelFiles = 100;
+constexpr int MaxRecords = 10;
+constexpr int LevelImageSlots = 10;
+constexpr int TitleImageCount = 5;
+
+// The screens of the game, in the order a run usually meets them. Each screen
+// operation records in `nextScreen` which one follows; the dispatcher in
+// runScreenFlow runs them one after another, so no screen calls the next one
+// and a run of many levels uses no more stack than a run of one.
+enum class Screen {
+    LoadStory,
+    LoadRecords,
+    TitleMenu,
+    LevelMenu,
+    StartGame,  // with nextLevelIndex
+    PlayLevel,
+    LevelEnd,
+    End,
+};
+
+// How the Game's construction goes on once start-up is done.
+enum class GameFlow {
+    Run,          // enter the screen flow and return when the player has left
+    StartupOnly,  // stop after start-up (tests drive the screens themselves)
+};
+
+// The application: every screen, the play loop, the start of a game and the
+// end of a level are its operations and share its fields.
+class Game {
+  public:
+    explicit Game(GameFlow flow = GameFlow::Run);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Runs the screens from `nextScreen` until the game ends.
+    void runScreenFlow();
+    // Runs one screen (the one `nextScreen` names) and returns.
+    void runNextScreen();
+
+    // The screens and steps of the flow.
+    void loadStory();
+    void loadRecords();
+    void showTitleMenu();
+    void showLevelMenu();
+    void startGame(int32_t levelIndex);
+    void playLevel();
+    void showLevelEnd();
+
+    // Their event handling and frame drawing, one member each so that tests
+    // can drive a screen without waiting for its clock.
+    void handleTitleEvent();
+    void drawTitleFrame();
+    void handleLevelMenuEvent();
+    void drawLevelMenuFrame();
+    void handlePlayEvent();
+    void drawPlayFrame();
+    void handleLevelEndEvent();
+    void drawLevelEndFrame();
+
+    // The poll-and-pace loop every screen runs until `running` is false:
+    // drain every waiting event, then draw a frame (white fill, the screen's
+    // drawing, flip) once more than 30 ms have passed, else sleep the rest.
+    // With oneEventPerPass, each pass handles at most one event and then
+    // always makes the frame step.
+    template <class HandleEvent, class DrawFrame>
+    void runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneEventPerPass = false);
+    void fillWhite();
+
+    // True when SDL or the window could not be opened: the game did not run
+    // and the program exits with status 1.
+    bool startupFailed = false;
+    Screen nextScreen = Screen::LoadStory;
+    int32_t nextLevelIndex = 0;
+
+    SDL_Event event{};
+    SDL_Surface* screen = nullptr;  // belongs to SDL
+    bool running = false;
+    double nowTicks = 0;
+    double lastFrameTicks = 0;
+    StreamPtr music;
+    std::unique_ptr<Level> level;
+    Camera camera;
+    std::unique_ptr<Hero> hero;
+    std::unique_ptr<Body> body;  // the hero's body
+    int32_t selection = 1;
+    std::array<SurfacePtr, TitleImageCount> titleImages;
+    SDL_Rect titleRect{0, 0, 0, 0};
+    std::array<SurfacePtr, LevelImageSlots> levelImages;
+    int32_t endChoice = 3;
+    std::unique_ptr<Animation> titleAnimation;
+    std::unique_ptr<Animation> endAnimation;
+    SurfacePtr readyImage;
+    SDL_Rect readyRect{0, 0, 0, 0};
+    SamplePtr bonusSample;
+    SamplePtr damageSample;
+    SurfacePtr damageImage;
+    SDL_Rect damageRect{0, 0, 0, 0};
+    SamplePtr menuSample;
+    std::array<std::string, MaxLevelFiles> levelFiles;
+    int32_t levelCount = 2;
+    int32_t currentLevel = 2;
+    SamplePtr confirmSample;
+    bool levelEnded = false;
+    bool menuConfirmed = false;
+    std::array<int32_t, MaxRecords> records{};
+    char recordText[100] = {};
+    FontPtr font;
+    SurfacePtr recordTextSurface;
+    SDL_Rect recordRect{450, 225, 0, 0};
+
+  private:
+    bool startUp();  // false when SDL or the window cannot be opened
+    bool ttfStarted = false;
+    bool sdlStarted = false;
+};
+
+template <class HandleEvent, class DrawFrame>
+void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneEventPerPass) {
+    for (;;) {
+        const bool gotEvent = SDL_PollEvent(&event) != 0;
+        if (gotEvent) {
+            handleEvent();
+            if (!oneEventPerPass) {
+                continue;
+            }
+        }
+        nowTicks = static_cast<double>(SDL_GetTicks());
+        const double elapsed = nowTicks - lastFrameTicks;
+        if (elapsed > 30.0) {
+            fillWhite();
+            drawFrame();
+            SDL_Flip(screen);
+            lastFrameTicks = nowTicks;
+        } else {
+            SDL_Delay(static_cast<Uint32>(30.0 - elapsed));
+        }
+        if (!running) {
+            return;
+        }
+    }
+}

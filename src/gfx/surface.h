@@ -1,0 +1,26 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <memory>
+#include <string>
+
+// Owner of an SDL surface; a null surface is simply nothing to draw.
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const {
+        if (surface != nullptr) {
+            SDL_FreeSurface(surface);
+        }
+    }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// IMG_Load of `path`, converted once to the screen's pixel format (keeping
+// per-pixel alpha where the file has it) when a video mode is set, so that
+// later blits are fast. Null when the file cannot be loaded.
+SurfacePtr loadImage(const std::string& path);
+
+// Blits the whole of `surface` onto the video surface with its top-left
+// corner at `where` (only x and y count). A null surface draws nothing.
+// `where` receives the clipped rectangle, as SDL_UpperBlit does.
+void blitToScreen(SDL_Surface* surface, SDL_Rect& where);

@@ -1,0 +1,114 @@
+#include "util/keyword_text.h"
+
+#include <charconv>
+#include <fstream>
+
+namespace text {
+
+bool LineReader::next(std::string_view& line) {
+    if (pos_ >= text_.size()) {
+        return false;
+    }
+    const std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) {
+        line = text_.substr(pos_);
+        pos_ = text_.size();
+    } else {
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+    }
+    return true;
+}
+
+bool WordReader::next(std::string_view& word) {
+    while (pos_ < text_.size() && isSpace(text_[pos_])) {
+        ++pos_;
+    }
+    if (pos_ >= text_.size()) {
+        return false;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && !isSpace(text_[pos_])) {
+        ++pos_;
+    }
+    word = text_.substr(start, pos_ - start);
+    return true;
+}
+
+bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isSpace(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::size_t digitsStart = pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        ++pos;
+    }
+    if (pos == digitsStart) {
+        return false;
+    }
+    // Accumulate as 64-bit with a cap so that any length of digits is safe.
+    int64_t magnitude = 0;
+    for (std::size_t i = digitsStart; i < pos; ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > 2147483648LL) {
+            return false;
+        }
+    }
+    const int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT32_MAX || signedValue < INT32_MIN) {
+        return false;
+    }
+    value = static_cast<int32_t>(signedValue);
+    if (consumed != nullptr) {
+        *consumed = pos;
+    }
+    return true;
+}
+
+bool parseDouble(std::string_view text, double& value) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isSpace(text[pos])) {
+        ++pos;
+    }
+    // from_chars takes no leading '+'; a stream extraction does.
+    if (pos < text.size() && text[pos] == '+') {
+        ++pos;
+        if (pos < text.size() && text[pos] == '-') {
+            return false;
+        }
+    }
+    const char* first = text.data() + pos;
+    const char* last = text.data() + text.size();
+    const char* body = (first != last && *first == '-') ? first + 1 : first;
+    if (body == last || !((*body >= '0' && *body <= '9') || *body == '.')) {
+        return false;  // streams read no infinities, NaNs or hexadecimal
+    }
+    double parsed = 0.0;
+    const auto result = std::from_chars(first, last, parsed, std::chars_format::general);
+    if (result.ec != std::errc()) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& contents) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        return false;
+    }
+    contents.clear();
+    char chunk[65536];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        contents.append(chunk, static_cast<std::size_t>(file.gcount()));
+    }
+    return true;
+}
+
+}  // namespace text

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/camera.h"
+#include "gfx/animation.h"
+#include "gfx/surface.h"
+#include "world/cell_code.h"
+
+struct FontDeleter {
+    void operator()(TTF_Font* font) const {
+        if (font != nullptr) {
+            TTF_CloseFont(font);
+        }
+    }
+};
+using FontPtr = std::unique_ptr<TTF_Font, FontDeleter>;
+
+// One playable level: its grid, its pictures, the run's score and the limit
+// above which the success picture shows. Always created on the heap (the
+// grid alone is 3.2 MB).
+class Level {
+  public:
+    Level(const std::string& levelPath, Camera* camera);
+    ~Level();
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+
+    // One frame of play: scroll, score, then draw everything.
+    void runFrame();
+    void drawBackground();
+    void drawScoreAndOverlay();
+    void loadLevelFile();
+    void loadImages();
+
+    // The visible cells only (part of runFrame).
+    void drawCells();
+
+    std::array<int32_t, GridCells> grid{};
+    SDL_Rect backgroundRect{0, 0, 0, 0};
+    bool cellsVisible = false;
+    Camera* camera = nullptr;
+    int32_t scrollStep = 1;
+    int32_t score = 0;
+    int32_t limit = 0;
+    bool hasLimit = false;  // without a "limite" line the success picture never shows
+    SurfacePtr tile0Image;
+    SDL_Rect tile0Rect{0, 0, 0, 0};
+    SurfacePtr tile1Image;
+    SDL_Rect tile1Rect{0, 0, 0, 0};
+    FontPtr scoreFont;
+    SurfacePtr scoreSurface;
+    SDL_Rect scoreRect{550, 0, 0, 0};
+    std::string levelPath;
+    std::string overlayPath, extraImagePath, backgroundPath, tile0Path, tile1Path;
+    SurfacePtr overlay, extraImage, background;
+    SDL_Rect overlayRect{0, 0, 0, 0};
+    SDL_Rect backgroundClip{0, 0, 720, 720};
+    char scoreText[100] = {};
+    SurfacePtr bonusImage;
+    SDL_Rect bonusRect{0, 0, 0, 0};
+    SurfacePtr successImage;
+    std::unique_ptr<Animation> enemyAnimation;
+};

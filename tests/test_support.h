@@ -1,0 +1,53 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <functional>
+#include <string>
+
+// A fresh temporary folder that the test works in: the constructor makes it
+// the working folder, the destructor goes back and removes it.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    std::string previous_;
+};
+
+// Writes `contents` to `path`, making its folders.
+void writeFile(const std::string& path, const std::string& contents);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// What `body` writes to the standard output stream (std::cout).
+std::string captureStdout(const std::function<void()>& body);
+
+// A 720 x 480 x 32 video surface on SDL's dummy driver, for the lifetime of
+// the object.
+class DummyVideo {
+  public:
+    DummyVideo();
+    ~DummyVideo();
+    SDL_Surface* screen() const { return screen_; }
+
+  private:
+    SDL_Surface* screen_ = nullptr;
+};
+
+// The pixel at (x, y) of a 32-bit surface, as 0xRRGGBB.
+uint32_t pixelAt(SDL_Surface* surface, int x, int y);
+
+// Writes a picture of `width` x `height` filled with one colour (0xRRGGBB),
+// as a BMP whatever the name says: the game loads any format SDL_image reads.
+void writeSolidImage(const std::string& path, int width, int height, uint32_t rgb);
+
+// Pushes a key press (down, then up unless downOnly) onto SDL's event queue.
+void pushKey(SDLKey key, bool downOnly = false);
+void pushKeyUp(SDLKey key);
+void pushQuit();
