@@ -3,7 +3,8 @@
 
 The build renders those SVG files with rsvg-convert; this script is only run by
 hand after a change to the art (python3 make_svgs.py), and its output is kept
-in the repository so that the build needs nothing but rsvg-convert. The output
+in the repository so that the build needs nothing but rsvg-convert.
+"python3 make_svgs.py --check" writes nothing and fails if svg/ is out of date. The output
 depends on nothing but this file: every random choice uses a fixed seed, and
 numbers are written with a fixed precision.
 
@@ -19,7 +20,9 @@ cell that collides is where the thing appears to be:
 import math
 import os
 import random
+import sys
 
+CHECK = False
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "svg")
 
 FONT = "font-family=\"DejaVu Sans\" font-weight=\"bold\""
@@ -60,11 +63,24 @@ def svg(width, height, body, defs=""):
     return head + body + "</svg>\n"
 
 
-def write(path, text):
+STALE = []  # with --check: the sources that differ from what this script writes
+
+
+def write(path, content):
+    """Writes one source, leaving an unchanged file alone so the build skips it."""
     full = os.path.join(OUT, path)
+    try:
+        with open(full, encoding="utf-8", newline="") as old:
+            if old.read() == content:
+                return
+    except FileNotFoundError:
+        pass
+    if CHECK:
+        STALE.append(path)
+        return
     os.makedirs(os.path.dirname(full), exist_ok=True)
     with open(full, "w", encoding="utf-8", newline="\n") as out:
-        out.write(text)
+        out.write(content)
 
 
 def linear(ident, stops, x1=0, y1=0, x2=0, y2=1, units=""):
@@ -175,14 +191,14 @@ def lance(rear, tip, pennant=None):
     s += (f'<line x1="{f(rx)}" y1="{f(ry)}" x2="{f(bx)}" y2="{f(by)}" stroke="{MOSS_LIGHT}" '
           f'stroke-width="1.6" stroke-dasharray="2 4"/>\n')
     if pennant is not None:
-        # a little moss-green flag just below the blade, streaming backwards
+        # a little moss-green flag just below the blade, clear of the helmet
         ax, ay = bx - ux * 3, by - uy * 3
         w = pennant
-        s += (f'<path d="M{f(ax)} {f(ay)} Q{f(ax - 8)} {f(ay + 1 - w)} {f(ax - 18)} {f(ay + 4 + w)} '
-              f'Q{f(ax - 9)} {f(ay + 6 + w * 0.5)} {f(ax)} {f(ay + 11)}Z" fill="{MOSS}" '
+        s += (f'<path d="M{f(ax)} {f(ay)} Q{f(ax + 9)} {f(ay + 1 - w)} {f(ax + 20)} {f(ay + 4 + w)} '
+              f'Q{f(ax + 10)} {f(ay + 7 + w * 0.5)} {f(ax)} {f(ay + 12)}Z" fill="{MOSS}" '
               f'stroke="{INK}" stroke-width="1.2" stroke-linejoin="round"/>'
-              f'<path d="M{f(ax)} {f(ay + 3)} Q{f(ax - 7)} {f(ay + 3.5 - w * 0.5)} '
-              f'{f(ax - 13)} {f(ay + 5.5 + w * 0.8)}" fill="none" stroke="{GOLD}" '
+              f'<path d="M{f(ax)} {f(ay + 3.5)} Q{f(ax + 8)} {f(ay + 4 - w * 0.5)} '
+              f'{f(ax + 14)} {f(ay + 6 + w * 0.8)}" fill="none" stroke="{GOLD}" '
               f'stroke-width="1.3"/>\n')
     # blade
     m1 = (bx + ux * 5 + vx * 4.2, by + uy * 5 + vy * 4.2)
@@ -197,7 +213,7 @@ def lance(rear, tip, pennant=None):
     return s
 
 
-def knight(pose, pennant=None, tilt=0, dizzy=False):
+def knight(pose, pennant=None, tilt=0):
     p = HERO_POSES[pose] if isinstance(pose, str) else pose
     b = p["bob"]
 
@@ -246,9 +262,6 @@ def knight(pose, pennant=None, tilt=0, dizzy=False):
             leaf(hx - 1, hy - 12, 17, 4.5, 200, MOSS, vein=MOSS_DARK),
             leaf(hx - 1, hy - 12, 14, 4, 165, MOSS_LIGHT, vein=MOSS),
             leaf(hx, hy - 12, 9, 3, 250, MOSS, vein=MOSS_DARK)]
-    if dizzy:
-        head[2] = (f'<path d="M{f(hx + 2)} {f(hy)} l4 -3 m-4 0 l4 3 M{f(hx + 8)} {f(hy)} l4 -3 '
-                   f'm-4 0 l4 3" stroke="{INK}" stroke-width="1.6" stroke-linecap="round"/>')
     if tilt:
         out.append(f'<g transform="rotate({f(tilt)} {f(hx)} {f(hy + 10)})">' + "".join(head)
                    + "</g>\n")
@@ -340,9 +353,8 @@ def enemy(frame):
     my = cy + 8
     out.append(f'<path d="M{f(cx - 14)} {f(my)} Q{f(cx - 6)} {f(my + 5)} {f(cx + 2)} {f(my)}Z" '
                f'fill="#3a0d15" stroke="{INK}" stroke-width="1.2" stroke-linejoin="round"/>'
-               f'<polygon points="{pts([(cx - 11, my + 0.5), (cx - 9.5, my + 4), (cx - 8, my + 1)])}" '
-               f'fill="#ffffff"/><polygon points="{pts([(cx - 3, my + 1), (cx - 1.5, my + 4), (cx, my + 0.5)])}" '
-               f'fill="#ffffff"/>\n')
+               + "".join(f'<polygon points="{pts([(x0, my + 0.5), (x0 + 1.5, my + 4), (x0 + 3, my + 0.5)])}" '
+                         f'fill="#ffffff"/>' for x0 in (cx - 11, cx - 3)) + "\n")
     return "".join(out)
 
 
@@ -516,15 +528,16 @@ def scene(n, seed=0, plaque=True):
         defs += radial("glow3", [(0, "#4fd8c8", 0.35), (1, "#4fd8c8", 0)])
         out.append('<ellipse cx="360" cy="330" rx="380" ry="200" fill="url(#glow3)"/>\n')
     # far ridge of trees (or rock in the cave)
-    for layer, (colour, base, rmin, rmax) in enumerate(((t["far2"], 270, 26, 40),
-                                                       (t["far"], 305, 30, 48))):
+    for colour, base, rmin, rmax in ((t["far2"], 270, 26, 40), (t["far"], 305, 30, 48)):
         x = -20
         shapes = []
         while x < 760:
             r = rng.uniform(rmin, rmax)
             if n == 3:
                 h = rng.uniform(40, 160)
-                shapes.append(f'<polygon points="{pts([(x - r, 720), (x - r * 0.45, base - h), (x + r * 0.2, base - h - 12), (x + r * 0.6, base - h + 8), (x + r, 720)])}" fill="{colour}"/>')
+                rock = [(x - r, 720), (x - r * 0.45, base - h), (x + r * 0.2, base - h - 12),
+                        (x + r * 0.6, base - h + 8), (x + r, 720)]
+                shapes.append(f'<polygon points="{pts(rock)}" fill="{colour}"/>')
             else:
                 shapes.append(f'<circle cx="{f(x)}" cy="{f(base + rng.uniform(-12, 12))}" '
                               f'r="{f(r)}" fill="{colour}"/>')
@@ -583,8 +596,8 @@ def scene(n, seed=0, plaque=True):
                        f'<path d="M{f(x - 10)} {f(y - 6)} Q{f(x)} {f(y - 20)} {f(x + 10)} {f(y - 6)}Z" '
                        f'fill="{col}"/>')
             cx2 = x + rng.uniform(22, 34)
-            out.append(f'<polygon points="{pts([(cx2 - 6, y + 10), (cx2 - 3, y - 14), (cx2 + 1, y - 20), (cx2 + 5, y + 10)])}" '
-                       f'fill="#8fb4ff" fill-opacity="0.7"/>')
+            crystal = [(cx2 - 6, y + 10), (cx2 - 3, y - 14), (cx2 + 1, y - 20), (cx2 + 5, y + 10)]
+            out.append(f'<polygon points="{pts(crystal)}" fill="#8fb4ff" fill-opacity="0.7"/>')
         out.append("\n")
     # two big trunks framing the scene
     for x, w in ((18, 46), (676, 40)):
@@ -918,13 +931,16 @@ def success_badge():
 
 
 def icon():
+    """32 x 32: the knight's helmet in front of his lance."""
     body = (f'<rect x="1" y="1" width="30" height="30" rx="7" fill="#2f6b2a" stroke="{INK}" '
             f'stroke-width="2"/>'
-            f'<circle cx="15" cy="19" r="9" fill="{STEEL}" stroke="{INK}" stroke-width="1.8"/>'
-            f'<path d="M15 17 L24 16.5 L24 21 L15 21Z" fill="#23303a"/>'
-            + leaf(14, 10, 11, 3.5, 200, MOSS_LIGHT, ow=1.2)
-            + leaf(14, 10, 8, 3, 250, MOSS, ow=1.2)
-            + f'<circle cx="25" cy="6" r="2.4" fill="{GOLD}" stroke="{INK}" stroke-width="1"/>')
+            + limb((5, 29), (24, 8), 2.6, MOSS_LIGHT, ow=1.6)
+            + f'<polygon points="{pts([(22, 6.5), (29.5, 2.5), (25.5, 10)])}" fill="{STEEL_LIGHT}" '
+              f'stroke="{INK}" stroke-width="1.2" stroke-linejoin="round"/>'
+            + f'<circle cx="14" cy="19" r="9" fill="{STEEL}" stroke="{INK}" stroke-width="1.8"/>'
+              f'<rect x="14" y="16" width="8.5" height="4" rx="1" fill="#23303a"/>'
+            + leaf(13, 10.5, 10, 3.2, 195, MOSS_LIGHT, ow=1.1)
+            + leaf(13, 10.5, 7, 2.6, 250, MOSS, ow=1.1))
     return svg(32, 32, body)
 
 
@@ -970,4 +986,8 @@ def main():
 
 
 if __name__ == "__main__":
+    CHECK = sys.argv[1:] == ["--check"]
     main()
+    if STALE:
+        print("out of date (run make_svgs.py):", *STALE, sep="\n  ")
+        sys.exit(1)
