@@ -13,58 +13,18 @@
 
 #include "scoped_env.h"
 #include "sound/fsound.h"
+#include "test_sounds.h"
 #include "test_support.h"
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
+using test_sounds::Amplitude;
+using test_sounds::encodeMp3;
+using test_sounds::sine;
+using test_sounds::writeWav;
+
 constexpr int OutputRate = 44100;
 constexpr int MusicFrames = 22000;  // 220 whole periods of 441 Hz: the loop joins smoothly
-constexpr int Amplitude = 8000;
-
-// A sine of `period` samples, `frames` long.
-std::vector<int16_t> sine(int frames, int period) {
-    std::vector<int16_t> samples(static_cast<std::size_t>(frames));
-    for (int i = 0; i < frames; ++i) {
-        samples[static_cast<std::size_t>(i)] =
-            static_cast<int16_t>(std::lround(Amplitude * std::sin(2.0 * Pi * i / period)));
-    }
-    return samples;
-}
-
-void putLittle(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
-    }
-}
-
-// A 16-bit PCM WAV file of interleaved samples.
-void writeWav(const std::string& path, const std::vector<int16_t>& interleaved, int rate,
-              int channels) {
-    const uint32_t dataBytes = static_cast<uint32_t>(interleaved.size() * 2);
-    std::string out = "RIFF";
-    putLittle(out, 36 + dataBytes, 4);
-    out += "WAVEfmt ";
-    putLittle(out, 16, 4);
-    putLittle(out, 1, 2);
-    putLittle(out, static_cast<uint32_t>(channels), 2);
-    putLittle(out, static_cast<uint32_t>(rate), 4);
-    putLittle(out, static_cast<uint32_t>(rate * channels * 2), 4);
-    putLittle(out, static_cast<uint32_t>(channels * 2), 2);
-    putLittle(out, 16, 2);
-    out += "data";
-    putLittle(out, dataBytes, 4);
-    for (int16_t sample : interleaved) {
-        putLittle(out, static_cast<uint16_t>(sample), 2);
-    }
-    writeFile(path, out);
-}
-
-void encodeMp3(const std::string& wav, const std::string& mp3) {
-    // Plain stereo (not joint), so a silent channel stays silent.
-    const std::string command = "lame --quiet -m s -b 128 " + wav + " " + mp3;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
 
 // Music: a 441 Hz sine on the left channel only, 22000 frames at 44.1 kHz.
 // Effect: a 441 Hz sine, mono, 5512 frames at 22.05 kHz (so it must be
