@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "test_support.h"
 
@@ -36,6 +37,32 @@ std::string levelText(const std::string& keywords, const Cells& cells) {
         section[2 * cellIndex(where.first, where.second)] = static_cast<char>('0' + number);
     }
     return keywords + "#Collisions\n" + section;
+}
+
+// A 32-bit BMP whose fourth byte is alpha; `pixel` gives 0xAARRGGBB.
+void writeAlphaImage(const std::string& path, int width, int height,
+                     uint32_t (*pixel)(int x, int y)) {
+    std::string file(54 + 4 * width * height, '\0');
+    const auto put32 = [&file](std::size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            file[at + i] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = 32;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            put32(54 + 4 * ((height - 1 - y) * width + x), pixel(x, y));
+        }
+    }
+    writeFile(path, file);
 }
 
 // A working folder with the level's pictures, and the screen.
@@ -68,6 +95,16 @@ class LevelTest : public ::testing::Test {
     }
 
     uint32_t at(int x, int y) { return pixelAt(video.screen(), x, y); }
+
+    std::vector<uint32_t> screenPixels() {
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 720; ++x) {
+                pixels.push_back(at(x, y));
+            }
+        }
+        return pixels;
+    }
 
     TempDir dir;
     DummyVideo video;
@@ -285,4 +322,47 @@ TEST(LevelLoad, DestroyingALevelLeavesTheFontLibraryAsItWas) {
     level.reset();
     EXPECT_EQ(TTF_WasInit(), 1);
     TTF_Quit();
+}
+
+TEST_F(LevelTest, FastBlitsOfTranslucentPicturesBlendExactlyAsPlainOnes) {
+    // Transparent margins, soft edges and see-through parts in every picture.
+    const auto sprite = [](int x, int y) -> uint32_t {
+        const int d = (x - 12) * (x - 12) + (y - 14) * (y - 14);
+        return d > 100 ? 0u : d > 70 ? 0x60000000u | 0x3080c0u : 0xff000000u | uint32_t(x * 9 << 8);
+    };
+    writeAlphaImage("Niveaux/bonus.png", 26, 30, sprite);
+    writeAlphaImage("Enemies/e0.png", 24, 28, sprite);
+    writeAlphaImage("Enemies/e1.png", 30, 20,
+                    [](int x, int y) { return uint32_t(x * y) << 24 | 0xff; });
+    writeAlphaImage("t1.png", 40, 30,
+                    [](int x, int y) { return (y > 20 ? 0xff : 0x80u) << 24 | uint32_t(x); });
+    writeAlphaImage("over.png", 720, 480,
+                    [](int x, int y) { return (x + y) % 7 == 0 ? 0x80ffff00u : 0u; });
+    Cells cells;
+    uint32_t seed = 99;
+    for (int32_t column = 0; column < 80; ++column) {
+        for (int32_t row = 0; row < VisibleRows; ++row) {
+            seed = seed * 1103515245u + 12345u;
+            cells[{column, row}] = static_cast<int>((seed >> 16) % 5);
+        }
+    }
+    auto level = makeLevel(cells, "img 2 over.png\n");
+    frame(*level);
+    ASSERT_NE(level->bonusImage, nullptr);
+    EXPECT_NE(level->bonusImage->flags & SDL_RLEACCEL, 0u);
+    const std::vector<uint32_t> fast = screenPixels();
+
+    for (SDL_Surface* picture :
+         {level->bonusImage.get(), level->tile1Image.get(), level->overlay.get(),
+          level->enemyAnimation->frames[0].get(), level->enemyAnimation->frames[1].get()}) {
+        ASSERT_NE(picture, nullptr);
+        SDL_SetAlpha(picture, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    }
+    camera = Camera{};
+    level->score = 0;
+    level->enemyAnimation->frameIndex = 0;
+    level->enemyAnimation->frameClock = 0.0;
+    frame(*level);
+    EXPECT_EQ(level->bonusImage->flags & SDL_RLEACCEL, 0u);
+    EXPECT_TRUE(screenPixels() == fast);
 }
