@@ -182,4 +182,12 @@ TEST_F(DrawnHero, ShowsTheAirFrameWhereTheBodyIs) {
     EXPECT_EQ(pixelAt(screen, 300, 200), White);
 }
 
+TEST_F(DrawnHero, StaysOutOfViewOnceFarBelowTheScreen) {
+    hero->motion.motionState = MotionInAir;
+    body.y = 65536 + 240;  // would wrap to row 155 as a 16-bit position
+    frame();
+    EXPECT_EQ(hero->spriteRect.y, INT16_MAX);
+    EXPECT_EQ(pixelAt(video.screen(), 300, 200), White);
+}
+
 }  // namespace

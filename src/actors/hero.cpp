@@ -6,6 +6,15 @@
 #include "actors/body.h"
 #include "util/keyword_text.h"
 
+namespace {
+
+// A body far below the screen must not wrap round into view.
+Sint16 screenCoordinate(int32_t pixel) {
+    return static_cast<Sint16>(std::clamp<int32_t>(pixel, INT16_MIN, INT16_MAX));
+}
+
+}  // namespace
+
 Hero::Hero(const std::string& heroFilePath, const std::string& name) {
     jumpSample.reset(FSOUND_Sample_Load(-1, "Music/souffle_air.mp3", 0, 0, 0));
     landingSample.reset(FSOUND_Sample_Load(-1, "Music/saut_beton1.mp3", 0, 0, 0));
@@ -34,8 +43,8 @@ void Hero::update() {
     if (motion.step(*body) == HeroSound::Landing) {
         FSOUND_PlaySound(FSOUND_FREE, landingSample.get());
     }
-    spriteRect.x = static_cast<Sint16>(body->x - 50);
-    spriteRect.y = static_cast<Sint16>(body->y - 85);
+    spriteRect.x = screenCoordinate(body->x - 50);
+    spriteRect.y = screenCoordinate(body->y - 85);
     draw();
 }
 
