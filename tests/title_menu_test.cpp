@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/game.h"
+#include "test_support.h"
+
+namespace {
+
+struct DummyDrivers {
+    DummyDrivers() {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+};
+
+// A started Game on the headless drivers, working in a fresh folder, with an
+// empty event queue.
+struct StartedGame {
+    StartedGame() {
+        SDL_Event stale;
+        while (SDL_PollEvent(&stale) != 0) {
+        }
+    }
+    DummyDrivers drivers;
+    TempDir dir;
+    Game game{GameFlow::StartupOnly};
+};
+
+SurfacePtr solidPicture(uint32_t rgb) {
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 720, 480, 32, 0xff0000, 0xff00, 0xff, 0);
+    SDL_FillRect(surface, nullptr,
+                 SDL_MapRGB(surface->format, rgb >> 16, (rgb >> 8) & 0xff, rgb & 0xff));
+    return SurfacePtr(surface);
+}
+
+void press(Game& game, SDLKey key) {
+    game.event = SDL_Event{};
+    game.event.type = SDL_KEYDOWN;
+    game.event.key.type = SDL_KEYDOWN;
+    game.event.key.keysym.sym = key;
+    game.handleTitleEvent();
+}
+
+}  // namespace
+
+TEST(TitleMenu, MovesBetweenTheThreeEntriesWithoutWrapping) {
+    StartedGame started;
+    Game& game = started.game;
+    pushKey(SDLK_UP);
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_ESCAPE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.selection, 2);
+    EXPECT_EQ(game.nextScreen, Screen::End);
+
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_UP);
+    pushKey(SDLK_UP);
+    pushKey(SDLK_ESCAPE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.selection, 0);
+}
+
+TEST(TitleMenu, SpaceOnTheMiddleEntryOnlyPlaysTheSound) {
+    StartedGame started;
+    Game& game = started.game;
+    game.selection = 1;
+    game.running = true;
+    game.menuConfirmed = false;
+    press(game, SDLK_SPACE);
+    EXPECT_TRUE(game.running);
+    EXPECT_FALSE(game.menuConfirmed);
+    EXPECT_EQ(game.selection, 1);
+
+    // Space on start and on quit both leave; only start confirms.
+    press(game, SDLK_UP);
+    press(game, SDLK_SPACE);
+    EXPECT_FALSE(game.running);
+    EXPECT_TRUE(game.menuConfirmed);
+    game.running = true;
+    press(game, SDLK_DOWN);
+    press(game, SDLK_DOWN);
+    press(game, SDLK_SPACE);
+    EXPECT_FALSE(game.running);
+    EXPECT_FALSE(game.menuConfirmed);
+}
+
+TEST(TitleMenu, StartOpensTheLevelMenuAndQuitEndsTheGame) {
+    StartedGame started;
+    Game& game = started.game;
+    pushKey(SDLK_SPACE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.nextScreen, Screen::LevelMenu);
+
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_SPACE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.nextScreen, Screen::End);
+}
+
+TEST(TitleMenu, HandlesTheWholeBatchBeforeLeaving) {
+    StartedGame started;
+    Game& game = started.game;
+    // Escape clears running, but Space in the same batch still starts.
+    pushKey(SDLK_ESCAPE);
+    pushKey(SDLK_SPACE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.nextScreen, Screen::LevelMenu);
+    // A window close after a confirmed start still ends the game.
+    pushKey(SDLK_SPACE);
+    pushQuit();
+    game.showTitleMenu();
+    EXPECT_FALSE(game.menuConfirmed);
+    EXPECT_EQ(game.nextScreen, Screen::End);
+    SDL_Event left;
+    EXPECT_EQ(SDL_PollEvent(&left), 0);
+}
+
+TEST(TitleMenu, EveryVisitStartsOnTheFirstEntryWithNothingConfirmed) {
+    StartedGame started;
+    Game& game = started.game;
+    game.selection = 2;
+    game.menuConfirmed = true;  // as the end-of-level screen leaves it
+    pushKey(SDLK_ESCAPE);
+    game.showTitleMenu();
+    EXPECT_EQ(game.selection, 0);
+    EXPECT_EQ(game.nextScreen, Screen::End);
+}
+
+TEST(TitleMenu, DrawsThePictureOfTheHighlightedEntry) {
+    StartedGame started;
+    Game& game = started.game;
+    game.titleImages[0] = solidPicture(0xff0000);
+    game.titleImages[1] = solidPicture(0x00ff00);
+    game.titleImages[2].reset();
+    game.selection = 1;
+    game.fillWhite();
+    game.drawTitleFrame();
+    EXPECT_EQ(pixelAt(game.screen, 360, 240), 0x00ff00u);
+    game.selection = 2;  // a picture that failed to load draws nothing
+    game.fillWhite();
+    game.drawTitleFrame();
+    EXPECT_EQ(pixelAt(game.screen, 360, 240), 0xffffffu);
+
+    // The loop draws the first frame once more than 30 ms have passed.
+    game.lastFrameTicks = static_cast<double>(SDL_GetTicks()) - 100.0;
+    pushKey(SDLK_ESCAPE);
+    game.showTitleMenu();
+    EXPECT_EQ(pixelAt(game.screen, 0, 0), 0xff0000u);
+    EXPECT_EQ(pixelAt(game.screen, 719, 479), 0xff0000u);
+    EXPECT_EQ(game.lastFrameTicks, game.nowTicks);
+}
