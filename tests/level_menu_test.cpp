@@ -93,9 +93,15 @@ TEST(LevelMenu, OffersAtMostTenLevels) {
     EXPECT_EQ(game.selection, 9);
 
     // Levels without a picture leave the white screen.
+    game.levelImages[1] = solidPicture(0x00ff00);
     game.fillWhite();
     game.drawLevelMenuFrame();
     EXPECT_EQ(pixelAt(game.screen, 360, 240), 0xffffffu);
+    game.selection = 1;
+    game.titleAnimation->frameClock = 0.0;
+    game.drawLevelMenuFrame();
+    EXPECT_EQ(pixelAt(game.screen, 360, 240), 0x00ff00u);
+    EXPECT_EQ(game.titleAnimation->frameClock, 0.35);  // the hero is drawn over it
 }
 
 TEST(LevelMenu, NoPlayableLevelStartsIndexZeroWhichEndsTheGame) {

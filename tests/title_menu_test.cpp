@@ -140,8 +140,11 @@ TEST(TitleMenu, DrawsThePictureOfTheHighlightedEntry) {
     game.titleImages[2].reset();
     game.selection = 1;
     game.fillWhite();
+    ASSERT_NE(game.titleAnimation, nullptr);
+    game.titleAnimation->frameClock = 0.0;
     game.drawTitleFrame();
     EXPECT_EQ(pixelAt(game.screen, 360, 240), 0x00ff00u);
+    EXPECT_EQ(game.titleAnimation->frameClock, 0.35);  // the hero is drawn over it
     game.selection = 2;  // a picture that failed to load draws nothing
     game.fillWhite();
     game.drawTitleFrame();
