@@ -1,6 +1,8 @@
+#include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/game.h"
@@ -27,6 +29,85 @@ struct StartedGame {
     TempDir dir;
     Game game{GameFlow::StartupOnly};
 };
+
+// Silent 16-bit mono WAV files stand in for the menu sounds (the sound layer
+// reads any format SDL_mixer does, whatever the name): the move sound lasts
+// 4 s and the confirmation 8 s, so that each still plays when the screen is
+// left and the two are told apart by their length.
+constexpr int SoundRate = 22050;
+constexpr int MoveSeconds = 4;
+constexpr int ConfirmSeconds = 8;
+
+void writeSilentWav(const std::string& path, int seconds) {
+    const uint32_t dataBytes = static_cast<uint32_t>(SoundRate * seconds * 2);
+    std::string out = "RIFF";
+    auto put = [&out](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+        }
+    };
+    put(36 + dataBytes, 4);
+    out += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);  // PCM
+    put(1, 2);  // mono
+    put(SoundRate, 4);
+    put(SoundRate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    out += "data";
+    put(dataBytes, 4);
+    out.append(dataBytes, '\0');
+    writeFile(path, out);
+}
+
+struct MenuSounds {
+    MenuSounds() {
+        writeSilentWav("Music/menu.mp3", MoveSeconds);
+        writeSilentWav("Music/valide.mp3", ConfirmSeconds);
+    }
+};
+
+// A started Game whose menu sounds really play.
+struct SoundedGame {
+    SoundedGame() {
+        SDL_Event stale;
+        while (SDL_PollEvent(&stale) != 0) {
+        }
+    }
+    DummyDrivers drivers;
+    TempDir dir;
+    MenuSounds sounds;
+    Game game{GameFlow::StartupOnly};
+};
+
+// How many move and confirmation sounds are playing now.
+struct Playing {
+    int moves = 0;
+    int confirms = 0;
+};
+
+Playing playingSounds() {
+    Playing playing;
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    const double bytesPerSecond = frequency * channels * 2.0;
+    for (int channel = 0; channel < Mix_AllocateChannels(-1); ++channel) {
+        Mix_Chunk* chunk = Mix_Playing(channel) != 0 ? Mix_GetChunk(channel) : nullptr;
+        if (chunk == nullptr) {
+            continue;
+        }
+        const double seconds = chunk->alen / bytesPerSecond;
+        if (seconds > MoveSeconds - 0.5 && seconds < MoveSeconds + 0.5) {
+            ++playing.moves;
+        } else if (seconds > ConfirmSeconds - 0.5 && seconds < ConfirmSeconds + 0.5) {
+            ++playing.confirms;
+        }
+    }
+    return playing;
+}
 
 SurfacePtr solidPicture(uint32_t rgb) {
     SDL_Surface* surface =
@@ -176,4 +257,22 @@ TEST(LevelMenu, TakesOneEventPerPassAndLeavesTheRestQueued) {
     const std::vector<std::pair<int, SDLKey>> expected = {
         {SDL_KEYUP, SDLK_SPACE}, {SDL_KEYDOWN, SDLK_RIGHT}, {SDL_QUIT, SDLK_UNKNOWN}};
     EXPECT_EQ(waitingEvents(), expected);
+}
+
+TEST(LevelMenu, PlaysTheMoveSoundOnlyWhenTheHighlightMoves) {
+    SoundedGame started;
+    Game& game = started.game;
+    ASSERT_NE(game.menuSample, nullptr);
+    ASSERT_NE(game.confirmSample, nullptr);
+    pushKey(SDLK_LEFT, true);  // already on the first level
+    pushKey(SDLK_RIGHT, true);
+    pushKey(SDLK_RIGHT, true);  // already on the last of two levels
+    pushKey(SDLK_UP, true);     // not a key of this menu
+    pushKey(SDLK_LEFT, true);
+    pushKey(SDLK_SPACE, true);
+    game.showLevelMenu();
+    const Playing playing = playingSounds();
+    EXPECT_EQ(playing.moves, 2);
+    EXPECT_EQ(playing.confirms, 1);
+    EXPECT_EQ(game.nextLevelIndex, 0);
 }
