@@ -43,8 +43,9 @@ TEST(RecordsFile, TextWithoutANumberKeepsTheLastSquare) {
 
 TEST(RecordsFile, ANegativeOrUnusableSquareGivesNoRecord) {
     EXPECT_EQ(recordOfText("-22500"), 0);
-    EXPECT_EQ(recordOfText("1e999", 22500.0), 0);  // a number, but beyond a double
-    EXPECT_EQ(recordOfText("1e300"), 0);           // a root beyond 32 bits
+    EXPECT_EQ(recordOfText("1e999", 22500.0), 0);   // a number, but beyond a double
+    EXPECT_EQ(recordOfText("1e-999", 22500.0), 0);  // too small: taken as zero
+    EXPECT_EQ(recordOfText("1e300"), 0);            // a root beyond 32 bits
     EXPECT_EQ(recordFromSquare(std::numeric_limits<double>::infinity()), 0);
     EXPECT_EQ(recordFromSquare(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(recordFromSquare(-0.0), 0);
