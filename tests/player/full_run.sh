@@ -8,6 +8,9 @@ set -u
 game_dir=${1:?usage: full_run.sh BUILD/game SOURCE}
 binary="$game_dir/mosslance-hero"
 [ -x "$binary" ] || { echo "FAIL: no game at $binary"; exit 1; }
+for tool in Xvfb xdotool xwininfo awk; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
 
 work=$(mktemp -d /tmp/mosslance-full-run-XXXXXX)
 xvfb_pid=""
