@@ -2,7 +2,9 @@
 # Decodes every sound the game plays, as the game's decoder does (honouring
 # lame's encoder delay and padding), and checks what a player would hear:
 # effects shorter than a second, at least 30 seconds of music, nothing
-# clipped, nothing silent, and music whose end runs into its start smoothly.
+# clipped, nothing silent, effects that start at once, and music whose end
+# runs into its start smoothly. Also checks that synth writes the same files
+# on every run.
 # Usage: sounds.sh GAME_DIR SOURCE_DIR
 set -uo pipefail
 
@@ -106,12 +108,21 @@ check_sound() {
     seconds=$(soxi -D "$wav")
     peak=$(stat_db "$wav" "Pk lev dB")
     rms=$(stat_db "$wav" "RMS lev dB")
-    printf '%-16s %8.3f s  peak %7.2f dBFS  RMS %7.2f dBFS\n' "$name.mp3" "$seconds" "$peak" "$rms"
+    local onset=0 shown=""
+    if [[ $kind == effect ]]; then
+        # An effect is played at the moment it belongs to: it must not open
+        # with silence (a sample above -40 dBFS within 10 ms).
+        onset=$(window "$wav" 0 0.02 | awk '{ v = $1 < 0 ? -$1 : $1 } v > 0.01 { print (NR - 1) / 44.1; found = 1; exit }
+            END { if (!found) print 999 }')
+        shown=$(printf '  onset %.2f ms' "$onset")
+    fi
+    printf '%-16s %8.3f s  peak %7.2f dBFS  RMS %7.2f dBFS%s\n' "$name.mp3" "$seconds" "$peak" "$rms" "$shown"
     if [[ $kind == music ]]; then
         below "$seconds" 30 && fail "$name.mp3 lasts $seconds s, less than 30 s"
     else
         below "$seconds" 1 || fail "$name.mp3 lasts $seconds s, not under a second"
         below "$seconds" 0.02 && fail "$name.mp3 lasts only $seconds s"
+        below "$onset" 10 || fail "$name.mp3 starts only after $onset ms"
     fi
     below "$peak" -0.5 || fail "$name.mp3 peaks at $peak dBFS: it may clip"
     below -40 "$rms" || fail "$name.mp3 is nearly silent (RMS $rms dBFS)"
@@ -129,6 +140,21 @@ check_sound() {
         done
     fi
 }
+
+# The sounds are made by our own code and must come out the same each time:
+# run the build's synth again and compare with what the build encoded.
+synth=$game_dir/../tools/synth/synth
+built=$game_dir/../assets/sounds/wav
+if [[ -x $synth && -d $built ]]; then
+    mkdir "$work/again"
+    if ! "$synth" "$work/again"; then
+        fail "synth failed"
+    fi
+    for wav in "$built"/*.wav; do
+        cmp -s "$wav" "$work/again/${wav##*/}" || fail "synth wrote ${wav##*/} differently the second time"
+    done
+    echo "synth output is the same on a second run"
+fi
 
 check_sound Fond music
 for effect in bonus degat menu valide souffle_air saut_beton1; do

@@ -129,7 +129,7 @@ Mono makeJump() {
         const double t = timeOf(i);
         const double u = t / length;
         band.setBandPass(500.0 * std::pow(6.0, u), 1.4);
-        const double swell = std::sin(Pi * std::pow(u, 0.6));
+        const double swell = std::sin(Pi * std::sqrt(u));
         sound[i] = static_cast<float>(band.process(noise.next()) * swell * swell);
     }
     Mono result = finish(sound, 0.02);
