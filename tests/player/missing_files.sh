@@ -129,11 +129,15 @@ wait_until_idle() {
     done
 }
 
+# Run in the copied tree before the game starts.
+prepare=""
+
 # run LABEL STAGE LEVEL EXPECTED_LINES_FILE FILE...
 # Copies the tree without the FILEs and plays it to STAGE: "ends" (the game
 # must end by itself), "title" (the title menu, then Escape), "level" (level
 # LEVEL started from the menus, then Escape) or "end" (level LEVEL played
-# until the hero falls out, then Escape on the end-of-level screen).
+# until the hero falls out, then Escape on the end-of-level screen) or
+# "end-again" (the same, with the level played once more before Escape).
 # Leaves the game's output in $run_dir/out and $run_dir/err.
 run() {
     local label=$1 stage=$2 level=$3 expected=$4
@@ -143,9 +147,11 @@ run() {
     cp -a "$tree" "$run_dir"
     local f
     for f in "$@"; do rm -f "$run_dir/$f"; done
+    (cd "$run_dir" && eval "$prepare")
     local record_before saved_before
     record_before=$(cat "$run_dir/Save/records-$level.rcd" 2>/dev/null)
-    saved_before=$(stat -c %i "$run_dir/Save/save.sv" 2>/dev/null)
+    saved_before=""
+    [ -f "$run_dir/Save/save.sv" ] && saved_before=$(stat -c %i "$run_dir/Save/save.sv")
 
     (cd "$run_dir" && exec ./mosslance-hero >out 2>err) &
     game_pid=$!
@@ -178,7 +184,7 @@ run() {
                 sleep 1.3
                 wait_for_lines 40 "$expected" "$run_dir/out" ||
                     fail "$label: the expected message did not come"
-                if [ "$stage" = end ]; then
+                if [ "$stage" = end ] || [ "$stage" = end-again ]; then
                     # The end-of-level screen has been reached once the
                     # record is written, or after what a fall takes.
                     for _ in $(seq 40); do
@@ -188,18 +194,25 @@ run() {
                     done
                     sleep 0.3
                 fi
+                if [ "$stage" = end-again ]; then
+                    xdotool key space # end of the level: play it again
+                    sleep 3.5
+                fi
             fi
             kill -0 "$game_pid" 2>/dev/null || fail "$label: the game ended before Escape"
             xdotool key Escape
             wait_for_exit 100
             # Each start of a level replaces the saved game with a new file.
-            if [ "$stage" = level ] || [ "$stage" = end ]; then
+            if [ "$stage" != title ] && [ -n "$saved_before" ] && [ -f "$run_dir/Save/save.sv" ]; then
                 [ "$(stat -c %i "$run_dir/Save/save.sv" 2>/dev/null)" != "$saved_before" ] ||
                     fail "$label: the level was never started"
             fi
         fi
     fi
     [ "$status" = 0 ] || fail "$label: exit status $status, not 0"
+    if compgen -G "$run_dir/Save/*.tmp" >/dev/null; then
+        fail "$label: a temporary file was left in Save/: $(ls "$run_dir/Save")"
+    fi
     if grep -qE 'Sanitizer|runtime error|Segmentation|Aborted' "$run_dir/err"; then
         fail "$label: sanitizer or crash report:"
         head -n 30 "$run_dir/err"
@@ -347,6 +360,17 @@ if is_shipped shark.ttf; then
     check "shark.ttf (to the end of a level)" end 0 "$work/baseline-end" \
         "$(cat "$work/level0-missing")" shark.ttf "$first_level"
 fi
+
+# --- Saves that cannot be written ------------------------------------------
+
+# The saved game and level 0's records file are folders, which not even root
+# can replace with a file: the game reads no level count from the first (and
+# keeps 2), plays level 0 to its end twice, beating its record, and goes on
+# as if the files had been written.
+prepare='rm -f Save/save.sv Save/records-0.rcd && mkdir Save/save.sv Save/records-0.rcd'
+check "unwritable saved game and records file" end-again 0 "$work/baseline-end" \
+    "$(cat "$work/level0-missing")" "$first_level"
+prepare=""
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed in $cases runs"
