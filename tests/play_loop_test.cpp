@@ -85,7 +85,12 @@ TEST_F(PlayLoopTest, WholeLevelScoresFramesBonusAndEnemy) {
 }
 
 TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
+    constexpr int bonusSeconds = 3;
+    constexpr int damageSeconds = 5;
+    writeSilentSound("Music/bonus.mp3", bonusSeconds);
+    writeSilentSound("Music/degat.mp3", damageSeconds);
     startLevel(levelText(259));
+    ASSERT_TRUE(game->bonusSample && game->damageSample);
     for (int frame = 0; frame < 6; ++frame) {
         drawFrame();
     }
@@ -103,6 +108,7 @@ TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
     EXPECT_EQ(level.grid[cellIndex(column, WaistRow)], Empty);
     drawFrame();
     EXPECT_EQ(level.score, score + 2 + 50);
+    EXPECT_EQ(soundsPlaying(bonusSeconds), 1);
 
     level.grid[cellIndex(column, WaistRow)] = Enemy;
     score = level.score;
@@ -111,6 +117,7 @@ TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
         EXPECT_EQ(level.score, score + frame * (1 - 100));
     }
     EXPECT_LT(level.score, 0);
+    EXPECT_EQ(soundsPlaying(damageSeconds), 3);
     EXPECT_EQ(level.grid[cellIndex(column, WaistRow)], Enemy);
     EXPECT_FALSE(game->levelEnded);
     EXPECT_TRUE(game->running);
