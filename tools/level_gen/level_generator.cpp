@@ -295,6 +295,21 @@ void Builder::plainHop(Surface& current) {
     Surface to = nextGround(current, gap, rise, rng_.range(tune_.runMin, tune_.runMax));
     if (hop(current, to, rng_.chance(tune_.arcPercent))) {
         ++summary_.gaps;
+        const int32_t gapWidth = to.first - current.last - 1;
+        if (gapWidth >= 12 && rng_.chance(tune_.postPercent)) {
+            // A post in the pit, level with the lower side. It can only help:
+            // a body that lands on it stops falling for as long as it stands
+            // there, and may jump again.
+            Surface post;
+            post.ground = false;
+            post.post = true;
+            const int32_t width = rng_.range(tune_.postWidthMin, tune_.postWidthMax);
+            post.first = current.last + 1 + (gapWidth - width) / 2;
+            post.last = post.first + width - 1;
+            post.top = std::max(current.top, to.top);
+            lay(post, Tile1);
+            ++summary_.posts;
+        }
     } else {
         to = nextGround(current, 0, 0, to.last - to.first + 1);
         to.top = current.top;
