@@ -290,6 +290,7 @@ TEST(Sound, WithoutDeviceOrFileEverythingIsSilent) {
 // and to free, and never sound in the next session.
 TEST(Sound, HandlesOutliveClose) {
     TempDir dir;
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     writeTestSounds();
     ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, "effect.mp3", 0, 0, 0);
