@@ -1,0 +1,196 @@
+#include "world/level.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+
+#include "util/keyword_text.h"
+#include "world/level_file.h"
+
+namespace {
+
+// Adds without the undefined behaviour of a signed overflow: the camera and
+// the score grow for as long as a level runs.
+int32_t wrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// SDL_Rect holds 16-bit positions. With the camera's offsets at 0 every cell
+// position fits; any other offset is clamped, which keeps a far-off picture
+// off the screen instead of wrapping it back onto it.
+Sint16 toRectPosition(int64_t value) {
+    return static_cast<Sint16>(value < INT16_MIN   ? INT16_MIN
+                               : value > INT16_MAX ? INT16_MAX
+                                                   : value);
+}
+
+void placeAt(SDL_Rect& rect, int64_t x, int64_t y) {
+    rect.x = toRectPosition(x);
+    rect.y = toRectPosition(y);
+}
+
+// Pictures with per-pixel alpha are mostly transparent margins around the
+// sprite. Run-length encoding them lets SDL skip those runs and copy opaque
+// runs whole instead of testing every pixel, with the same blending for the
+// rest: a full screen of enemies costs several times less.
+SDL_Surface* withRunLengthBlits(SDL_Surface* picture) {
+    if (picture != nullptr && (picture->flags & SDL_SRCALPHA) != 0 &&
+        picture->format->Amask != 0) {
+        SDL_SetAlpha(picture, SDL_SRCALPHA | SDL_RLEACCEL, picture->format->alpha);
+    }
+    return picture;
+}
+
+SurfacePtr loadPicture(const std::string& path) {
+    // An empty path means its line was missing: nothing to load, no message.
+    if (path.empty()) {
+        return SurfacePtr();
+    }
+    SurfacePtr picture = loadImage(path);
+    withRunLengthBlits(picture.get());
+    return picture;
+}
+
+}  // namespace
+
+Level::Level(const std::string& path, Camera* sharedCamera) {
+    TTF_Init();
+    camera = sharedCamera;
+    successImage = loadPicture("Niveaux/reussi.png");
+    levelPath = path;
+    overlayRect = SDL_Rect{0, 0, 0, 0};
+    backgroundRect = SDL_Rect{0, 0, 0, 0};
+    backgroundClip = SDL_Rect{0, 0, 720, 720};
+    score = 0;
+    scoreFont.reset(TTF_OpenFont("shark.ttf", 65));
+    scoreRect = SDL_Rect{550, 0, 0, 0};
+    bonusImage = loadPicture("Niveaux/bonus.png");
+    enemyAnimation = std::make_unique<Animation>("Enemies/ennemi-01.imga", 0.35);
+    for (SurfacePtr& frame : enemyAnimation->frames) {
+        withRunLengthBlits(frame.get());
+    }
+    scrollStep = 1;
+    loadLevelFile();
+}
+
+Level::~Level() {
+    tile0Image.reset();
+    tile1Image.reset();
+    overlay.reset();
+    extraImage.reset();
+    background.reset();
+    scoreSurface.reset();
+    scoreFont.reset();
+    TTF_Quit();
+}
+
+void Level::loadLevelFile() {
+    std::string contents;
+    if (!text::readWholeFile(levelPath, contents)) {
+        std::cout << std::endl
+                  << std::endl
+                  << "Impossible d'ouvrir le fichier niveau  " << levelPath << " !! 404 Not found !"
+                  << std::endl
+                  << std::endl;
+        return;
+    }
+    LevelFileData data;
+    data.backgroundPath = backgroundPath;
+    data.overlayPath = overlayPath;
+    data.extraImagePath = extraImagePath;
+    data.tile0Path = tile0Path;
+    data.tile1Path = tile1Path;
+    data.hasLimit = hasLimit;
+    data.limit = limit;
+    parseLevelText(contents, data, grid.data());
+    backgroundPath = data.backgroundPath;
+    overlayPath = data.overlayPath;
+    extraImagePath = data.extraImagePath;
+    tile0Path = data.tile0Path;
+    tile1Path = data.tile1Path;
+    hasLimit = data.hasLimit;
+    limit = data.limit;
+    loadImages();
+}
+
+void Level::loadImages() {
+    extraImage = loadPicture(extraImagePath);
+    overlay = loadPicture(overlayPath);
+    background = loadPicture(backgroundPath);
+    tile0Image = loadPicture(tile0Path);
+    tile1Image = loadPicture(tile1Path);
+}
+
+void Level::runFrame() {
+    if (camera != nullptr) {
+        camera->column = wrappingAdd(camera->column, scrollStep);
+    }
+    score = wrappingAdd(score, scrollStep == 2 ? 5 : 1);
+    std::snprintf(scoreText, sizeof scoreText, "%ld", static_cast<long>(score));
+    if (scoreFont != nullptr) {
+        const SDL_Color black{0, 0, 0, 0};
+        scoreSurface.reset(TTF_RenderText_Blended(scoreFont.get(), scoreText, black));
+    }
+    drawBackground();
+    drawScoreAndOverlay();
+    if (hasLimit && score > limit) {
+        blitToScreen(successImage.get(), overlayRect);
+    }
+    if (cellsVisible) {
+        drawCells();
+    }
+}
+
+void Level::drawBackground() {
+    // Only `backgroundClip` of the picture is drawn, so this one blit takes a
+    // source rectangle.
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (background == nullptr || screen == nullptr) {
+        return;
+    }
+    SDL_Rect clip = backgroundClip;
+    SDL_UpperBlit(background.get(), &clip, screen, &backgroundRect);
+}
+
+void Level::drawScoreAndOverlay() {
+    blitToScreen(scoreSurface.get(), scoreRect);
+    blitToScreen(overlay.get(), overlayRect);
+}
+
+void Level::drawCells() {
+    if (camera == nullptr) {
+        return;
+    }
+    const int64_t offsetX = camera->offsetX;
+    const int64_t offsetY = camera->offsetY;
+    for (int32_t i = 0; i < VisibleColumns; ++i) {
+        // Columns past the grid's last one read as Empty.
+        const int32_t column = wrappingAdd(camera->column, i);
+        const int64_t x = CellSize * i - offsetX;
+        for (int32_t j = 0; j < VisibleRows; ++j) {
+            const int64_t y = CellSize * j - offsetY;
+            switch (cellAt(grid.data(), column, j)) {
+                case Tile0:
+                    placeAt(tile0Rect, x, y);
+                    blitToScreen(tile0Image.get(), tile0Rect);
+                    break;
+                case Bonus:
+                    placeAt(bonusRect, x - 25, y - 50);
+                    blitToScreen(bonusImage.get(), bonusRect);
+                    break;
+                case Enemy:
+                    if (enemyAnimation != nullptr) {
+                        placeAt(enemyAnimation->position, x - 50, y - 70);
+                        enemyAnimation->draw();
+                    }
+                    break;
+                case Tile1:
+                    placeAt(tile1Rect, x - 40, y - 70);
+                    blitToScreen(tile1Image.get(), tile1Rect);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
