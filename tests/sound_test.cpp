@@ -263,6 +263,9 @@ TEST(Sound, WithoutDeviceOrFileEverythingIsSilent) {
     writeTestSounds();
     writeFile("garbage.mp3", std::string(5000, '\xff'));
     writeFile("text.mp3", "pas du son\n");
+    writeFile("Music/empty.mp3", "");  // and a folder named like a sound
+    const std::string mp3Head = readFile("effect.mp3").substr(0, 600);
+    writeFile("cut.mp3", mp3Head);  // an MP3 cut short after its first frames
 
     auto driver = std::make_unique<ScopedEnv>("SDL_AUDIODRIVER", "no-such-driver");
     EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
@@ -279,11 +282,16 @@ TEST(Sound, WithoutDeviceOrFileEverythingIsSilent) {
     driver.reset();
     driver = std::make_unique<ScopedEnv>("SDL_AUDIODRIVER", "dummy");
     ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
-    for (const char* name : {"missing.mp3", "garbage.mp3", "text.mp3", "", "Music"}) {
+    for (const char* name :
+         {"missing.mp3", "garbage.mp3", "text.mp3", "", "Music", "Music/empty.mp3"}) {
         EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, name, 0, 0, 0), nullptr) << name;
         EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_LOOP_NORMAL, 0, 0), nullptr) << name;
     }
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, nullptr, 0, 0, 0), nullptr);
+    // What decodes of a cut file plays; it may be too short to hold a frame.
+    FSOUND_SAMPLE* cut = FSOUND_Sample_Load(FSOUND_FREE, "cut.mp3", 0, 0, 0);
+    FSOUND_PlaySound(FSOUND_FREE, cut);
+    FSOUND_Sample_Free(cut);
     FSOUND_Close();
 }
 
