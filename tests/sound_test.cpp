@@ -232,30 +232,6 @@ TEST(Sound, MusicLoopsWithoutGapAndEffectsMixOverIt) {
     }
 }
 
-// A stream played without the endless loop count stops after its plays.
-TEST(Sound, StreamStopsAfterItsLoopCount) {
-    TempDir dir;
-    writeTestSounds();
-    for (int plays : {1, 2}) {
-        DiskAudio audio(dir.path() + "/out-" + std::to_string(plays) + ".raw");
-        ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
-        FSOUND_STREAM* music = FSOUND_Stream_Open(
-            "music.mp3", plays == 1 ? FSOUND_LOOP_OFF : FSOUND_LOOP_NORMAL, 0, 0);
-        ASSERT_NE(music, nullptr);
-        if (plays == 2) {
-            FSOUND_Stream_SetLoopCount(music, 1);  // one repeat
-        }
-        EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
-        waitForFrames(audio.file(), framesWritten(audio.file()) + 4 * MusicFrames);
-        FSOUND_Stream_Close(music);
-        FSOUND_Close();
-
-        const auto spans = loudSpans(readOutput(audio.file()).left, Amplitude / 2);
-        ASSERT_EQ(spans.size(), 1u) << plays << " plays";
-        EXPECT_NEAR(double(spans[0].second - spans[0].first), plays * MusicFrames, 30.0);
-    }
-}
-
 // Without a device, and for files that are missing or do not decode, every
 // call does nothing and nothing breaks.
 TEST(Sound, WithoutDeviceOrFileEverythingIsSilent) {
