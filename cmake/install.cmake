@@ -52,21 +52,23 @@ set(CPACK_PACKAGE_VENDOR "MOSSLANCE Hero developers")
 set(CPACK_PACKAGE_CONTACT "MOSSLANCE Hero developers <mosslance-hero@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "one-button side-scrolling platform game")
 set(CPACK_PACKAGE_DESCRIPTION
-  "A small knight with a moss-green lance runs through a forest that scrolls by itself; the
-space bar alone decides when to jump. Three levels, a record for each, French menus.")
+  "A small knight with a moss-green lance runs through a forest that scrolls
+by itself; the space bar alone decides when to jump. Three levels, a record
+for each, French menus.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-# The SDL 1.2 family and the MP3 decoder; Debian's sdl12-compat shim
-# provides libsdl1.2debian, so the package installs beside either.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libsdl1.2debian, libsdl-image1.2, libsdl-ttf2.0-0, libsdl-mixer1.2, libmpg123-0")
-# The C and C++ runtimes, and the least versions of the above, as
-# dpkg-shlibdeps reads them off the executable.
+# The SDL 1.2 family, the MP3 decoder and the C and C++ runtimes, with their
+# least versions, as dpkg-shlibdeps reads them off the executable; the same
+# libraries by name where it is missing. Debian's sdl12-compat shim provides
+# libsdl1.2debian, so the package installs beside either SDL 1.2.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libsdl1.2debian, libsdl-image1.2, libsdl-ttf2.0-0, libsdl-mixer1.2, libmpg123-0")
 endif()
 include(CPack)
