@@ -10,7 +10,10 @@ set -u
 game_dir=${1:?usage: install.sh BUILD/game SOURCE}
 build_dir=$(cd "$game_dir/.." && pwd)
 [ -f "$build_dir/CMakeCache.txt" ] || { echo "FAIL: no CMake build in $build_dir"; exit 1; }
-for tool in cmake Xvfb xdotool xwininfo import compare convert; do
+# The cmake that made the build installs it.
+cmake=$(sed -n 's/^CMAKE_COMMAND:INTERNAL=//p' "$build_dir/CMakeCache.txt")
+[ -x "$cmake" ] || cmake=cmake
+for tool in "$cmake" Xvfb xdotool xwininfo import compare convert identify; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
@@ -45,7 +48,7 @@ abort() {
 
 # --- 1. The installed tree ---------------------------------------------------
 prefix="$work/pre fix"
-cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+"$cmake" --install "$build_dir" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     abort "cmake --install failed"
 data="$prefix/share/mosslance-hero"
 [ -x "$prefix/bin/mosslance-hero" ] || fail "no launcher in bin/"
@@ -179,7 +182,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -s "$work/display" ] || abort "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 # In a sanitizer build: libX11 keeps two strings that SDL's X11 driver never
 # hands back; every leak of our own still fails the run. (The sanitizers'
@@ -272,7 +276,7 @@ quit_game
 [ "$(cd "$data/Save" && ls -A)" = save.sv ] || fail "the game wrote into the installed tree"
 
 # Installed again, then moved: the record stays, the links follow.
-cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log" 2>&1 || abort "reinstall failed"
+"$cmake" --install "$build_dir" --prefix "$prefix" >"$work/install.log" 2>&1 || abort "reinstall failed"
 mv "$prefix" "$work/moved install"
 start_game "$work/moved install"
 quit_game
