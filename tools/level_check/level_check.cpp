@@ -53,10 +53,12 @@ void printHelp() {
            "  --last-column C    finish over column C instead of 9999\n"
            "  --run              print the best run's key events, one line per frame used\n"
            "\n"
-           "Prints \"finishable yes\" or \"finishable no\", then \"frames N\" and, for a level\n"
-           "that can be finished, \"best_score N\"; otherwise \"furthest_column N\". Exits 0\n"
-           "when the level can be finished, 1 when it cannot, 2 on a limit that cannot be\n"
-           "passed (with --check-limit), 3 on bad arguments or an unreadable file."
+           "Prints \"finishable yes\" or \"finishable no\", then \"frames N\" (the frames a\n"
+           "finishing run lives through: 9968, or C - 31) and, for a level that can be\n"
+           "finished, \"best_score N\"; otherwise \"furthest_column N\", the last column any\n"
+           "run was over at the end of a frame without falling out. Exits 0 when the level\n"
+           "can be finished, 1 when it cannot, 2 on a limit that cannot be passed (with\n"
+           "--check-limit), 3 on bad arguments or an unreadable file."
         << std::endl;
 }
 

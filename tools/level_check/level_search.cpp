@@ -125,17 +125,33 @@ class ChoiceCache {
 
 class StateTable {
   public:
-    StateTable() : slots_(static_cast<std::size_t>(YSlots) * MotionKeys) {}
+    StateTable() : slots_(static_cast<std::size_t>(YSlots) * MotionKeys, 0) { denseOf_.fill(-1); }
 
-    void newFrame() { ++stamp_; }
+    void newFrame() {
+        base_ += used_ + 1;
+        used_ = 0;
+        if (base_ > 0x7fffffffu) {
+            std::fill(slots_.begin(), slots_.end(), 0u);
+            base_ = 0;
+        }
+    }
 
-    // The table index of a state, or -1 when it lies outside the table.
+    // The table index of a state, or -1 when it lies outside the table. The
+    // speeds and motion states met get small numbers of their own, and the
+    // body's y varies fastest, so the states of a frame sit close together.
     int32_t keyOf(int32_t y, const HeroMotion& motion) {
         if (y < MinY || y > MaxY) {
             return -1;
         }
         const int32_t motionPart = motionKey(motion);
-        return motionPart < 0 ? -1 : (y - MinY) * MotionKeys + motionPart;
+        if (motionPart < 0) {
+            return -1;
+        }
+        int32_t& dense = denseOf_[static_cast<std::size_t>(motionPart)];
+        if (dense < 0) {
+            dense = denseCount_++;
+        }
+        return dense * YSlots + (y - MinY);
     }
 
     // The part of the key that the speed and motion state make, or -1.
@@ -152,12 +168,13 @@ class StateTable {
 
     // The position stored for `key` in this frame, or -1.
     int32_t find(int32_t key) const {
-        const Slot& slot = slots_[static_cast<std::size_t>(key)];
-        return slot.stamp == stamp_ ? slot.position : -1;
+        const uint32_t value = slots_[static_cast<std::size_t>(key)];
+        return value > base_ ? static_cast<int32_t>(value - base_ - 1) : -1;
     }
 
     void store(int32_t key, int32_t position) {
-        slots_[static_cast<std::size_t>(key)] = Slot{stamp_, position};
+        slots_[static_cast<std::size_t>(key)] = base_ + 1 + static_cast<uint32_t>(position);
+        used_ = std::max(used_, static_cast<uint32_t>(position) + 1);
     }
 
   private:
@@ -178,14 +195,14 @@ class StateTable {
         return -1;
     }
 
-    // A slot counts only in the frame whose stamp it bears, so a new frame
-    // needs no clearing.
-    struct Slot {
-        uint32_t stamp = 0;
-        int32_t position = 0;
-    };
-    std::vector<Slot> slots_;
-    uint32_t stamp_ = 0;
+    // A slot holds base + 1 + the state's position in its frame's list; the
+    // base grows past every value of earlier frames, so a new frame needs no
+    // clearing.
+    std::vector<uint32_t> slots_;
+    uint32_t base_ = 0;
+    uint32_t used_ = 0;
+    std::array<int32_t, MotionKeys> denseOf_{};
+    int32_t denseCount_ = 0;
     std::vector<double> spareSpeeds_;
 };
 

@@ -66,8 +66,10 @@ struct SearchResult {
 // (its Body and motion rules, the game's own code), the cell two rows above the
 // body (bonus + 50, enemy - 100), then the fell-out test, which ends the run.
 // Between two frames, and before the first, the player may do any SpaceInput.
-// The future depends only on the body's y, the hero's speed and motion state;
-// runs that share them are merged keeping the best score.
+// The future depends only on the body's y, the hero's speed and motion state
+// (the airborne mark only decides the landing sound, the frame index and clock
+// only the picture drawn, and the body's cell is worked out afresh from y each
+// frame), so runs that share those three are merged, keeping the best score.
 SearchResult searchLevel(const int32_t* grid, const SearchOptions& options);
 
 // Plays `inputs` (one per frame, before that frame) from the start of a level

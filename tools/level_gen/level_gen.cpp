@@ -88,8 +88,9 @@ int main(int argc, char** argv) {
         std::cout << "level_gen: cannot rename " << partial << " to " << out << std::endl;
         return 1;
     }
-    std::cout << "level " << out << " gaps " << summary.gaps << " platforms " << summary.platforms
-              << " posts " << summary.posts << " enemies " << summary.enemies << " bonuses "
-              << summary.bonuses << std::endl;
+    std::cout << "level_gen: seed " << settings.seed << " difficulty " << settings.difficulty
+              << " gaps " << summary.gaps << " platforms " << summary.platforms << " posts "
+              << summary.posts << " enemies " << summary.enemies << " bonuses " << summary.bonuses
+              << std::endl;
     return 0;
 }

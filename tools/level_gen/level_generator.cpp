@@ -68,7 +68,7 @@ struct Tuning {
     int32_t arcPercent;        // a run gets a bonus arc that only a jump takes
     int32_t chainPercent;      // a feature is a wide gap crossed on platforms or posts
     int32_t platformMin, platformMax;
-    int32_t postPercent;  // a stepping stone of a chain is a post, not a platform
+    int32_t postPercent;  // a chain's stepping stone is a post; a pit gets a post
     int32_t postWidthMin, postWidthMax;
     int32_t upperPercent;  // a run gets a raised platform with bonuses on top
 };
