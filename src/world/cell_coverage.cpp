@@ -37,9 +37,16 @@ enum class Effect { Nothing, Changes, Replaces };
 }  // namespace
 
 const CellCoverage::Mask& CellCoverage::maskOf(SDL_Surface* picture) {
-    for (const Mask& mask : masks_) {
-        if (mask.picture == picture && mask.width == picture->w && mask.height == picture->h) {
-            return mask;
+    const auto matches = [picture](const Mask& mask) {
+        return mask.picture == picture && mask.width == picture->w && mask.height == picture->h;
+    };
+    if (lastMask_ < masks_.size() && matches(masks_[lastMask_])) {
+        return masks_[lastMask_];
+    }
+    for (std::size_t i = 0; i < masks_.size(); ++i) {
+        if (matches(masks_[i])) {
+            lastMask_ = i;
+            return masks_[i];
         }
     }
     Mask mask;
@@ -96,6 +103,13 @@ const CellCoverage::Mask& CellCoverage::maskOf(SDL_Surface* picture) {
     }
     SDL_UnlockSurface(picture);
     mask.known = true;
+    mask.firstRow = blocksHigh;
+    for (int blockRow = 0; blockRow < blocksHigh; ++blockRow) {
+        if (mask.shows[blockRow] != 0) {
+            mask.firstRow = std::min(mask.firstRow, blockRow);
+            mask.endRow = blockRow + 1;
+        }
+    }
     masks_.push_back(std::move(mask));
     return masks_.back();
 }
@@ -155,8 +169,8 @@ void CellCoverage::findVisibleParts(const std::vector<Draw>& draws, SDL_Surface*
             continue;  // wholly off the screen
         }
         const int at = Margin + column;
-        const int first = std::max(0, -row);
-        const int last = std::min(high, blocksHigh - row);
+        const int first = std::max(mask.firstRow, -row);
+        const int last = std::min(mask.endRow, blocksHigh - row);
         int top = high, bottom = 0, left = wide, right = 0;
         for (int r = first; r < last; ++r) {
             const uint64_t seen = mask.shows[r] & ~bitsAt(covered_[row + r], at);

@@ -39,12 +39,15 @@ struct CellCoverage {
         int width = 0;
         int height = 0;
         bool known = false;  // false: always drawn, never hides anything
+        int firstRow = 0;    // the block rows that show anything
+        int endRow = 0;
         std::vector<uint64_t> shows;
         std::vector<uint64_t> replaces;
     };
     const Mask& maskOf(SDL_Surface* picture);
 
     std::vector<Mask> masks_;
+    std::size_t lastMask_ = 0;  // draws come in runs of one picture
     // Covered screen blocks, one row of bits per block row; bits outside the
     // screen count as covered.
     static constexpr int Words = 5;
