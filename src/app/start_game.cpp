@@ -1,0 +1,36 @@
+#include <memory>
+#include <string>
+
+#include "app/game.h"
+#include "screens/story.h"
+#include "util/atomic_file.h"
+
+void Game::startGame(int32_t levelIndex) {
+    // Written before the index is checked. Atomically, so that a crash never
+    // leaves an empty saved game (which would stop the next start-up); when
+    // it cannot be written the old file stays and the level starts anyway.
+    writeFileAtomically(SavedGamePath, savedGameText(levelCount));
+
+    if (levelIndex < 0 || levelIndex >= levelCount || levelIndex >= MaxLevelFiles) {
+        nextScreen = Screen::End;
+        return;
+    }
+
+    // Release the previous play first: the hero before its body, the body
+    // before the grid it points into, so nothing ever points at freed memory
+    // (and two 3 MB levels are never alive at once).
+    hero.reset();
+    body.reset();
+    level.reset();
+
+    camera = Camera{};
+    hero = std::make_unique<Hero>("Player/hero.hr", "machin");
+    nowTicks = 0;
+    lastFrameTicks = 0;
+    level = std::make_unique<Level>(std::string(levelFiles[levelIndex]), &camera);
+    body = std::make_unique<Body>(level->grid.data(), &camera);
+    hero->body = body.get();
+    level->cellsVisible = true;
+    currentLevel = levelIndex;
+    nextScreen = Screen::PlayLevel;
+}

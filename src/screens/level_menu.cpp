@@ -1,0 +1,69 @@
+#include "app/game.h"
+
+// The highest level index the menu lets the player highlight: the records
+// and the level pictures end at ten levels, whatever the saved game says.
+// Below 0 when there is no level at all.
+static int32_t lastSelectableLevel(int32_t levelCount) {
+    const int32_t offered = levelCount < MaxRecords ? levelCount : MaxRecords;
+    return offered - 1;
+}
+
+void Game::showLevelMenu() {
+    menuConfirmed = false;
+    selection = 0;
+    running = true;
+    // One event per pass: a burst of presses is taken one press per frame
+    // step, and whatever follows the confirming Space waits for the next
+    // screen.
+    runScreenLoop([this] { handleLevelMenuEvent(); }, [this] { drawLevelMenuFrame(); }, true);
+    if (!menuConfirmed) {
+        nextScreen = Screen::End;
+        return;
+    }
+    fillWhite();
+    blitToScreen(readyImage.get(), readyRect);
+    SDL_Flip(screen);
+    SDL_Delay(1000);
+    // With no playable level, selection is still 0 and the start of the game
+    // ends it, as for any index at or above levelCount.
+    nextScreen = Screen::StartGame;
+    nextLevelIndex = selection;
+}
+
+void Game::handleLevelMenuEvent() {
+    if (event.type == SDL_QUIT) {
+        running = false;
+        return;
+    }
+    if (event.type != SDL_KEYDOWN) {
+        return;
+    }
+    const SDLKey key = event.key.keysym.sym;
+    if (key == SDLK_ESCAPE) {
+        running = false;
+    }
+    if (key == SDLK_LEFT && selection > 0) {
+        FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
+        --selection;
+    }
+    if (key == SDLK_RIGHT && selection < lastSelectableLevel(levelCount)) {
+        FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
+        ++selection;
+    }
+    if (key == SDLK_SPACE) {
+        FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
+        menuConfirmed = true;
+        running = false;
+    }
+}
+
+void Game::drawLevelMenuFrame() {
+    // Levels without a picture (slots 3 to 9) show only the white screen and
+    // the animation.
+    if (selection >= 0 && selection < LevelImageSlots) {
+        blitToScreen(levelImages[selection].get(), titleRect);
+    }
+    if (titleAnimation != nullptr) {
+        titleAnimation->draw();
+    }
+}

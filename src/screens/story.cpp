@@ -1,0 +1,61 @@
+#include "screens/story.h"
+
+#include <iostream>
+
+#include "app/game.h"
+#include "util/keyword_text.h"
+
+std::vector<std::string> parseStoryText(std::string_view text) {
+    std::vector<std::string> levelFiles;
+    text::LineReader lines(text);
+    std::string_view line;
+    while (levelFiles.size() < static_cast<std::size_t>(MaxLevelFiles) && lines.next(line)) {
+        text::WordReader words(line);
+        std::string_view key;
+        std::string_view path;
+        // A line without a key, or a key without a path, is malformed: it is
+        // skipped and the index it would have taken is still expected.
+        if (!words.next(key)) {
+            continue;
+        }
+        const std::string expected = std::to_string(levelFiles.size());
+        if (key.find(expected) == std::string_view::npos || !words.next(path)) {
+            continue;
+        }
+        levelFiles.emplace_back(path);
+    }
+    return levelFiles;
+}
+
+bool parseSavedGameText(std::string_view text, int32_t& levelCount) {
+    return text::parseInt32(text, levelCount);
+}
+
+std::string savedGameText(int32_t levelCount) {
+    return std::to_string(levelCount) + "\n";
+}
+
+void Game::loadStory() {
+    std::string contents;
+    if (!text::readWholeFile(StoryFilePath, contents)) {
+        std::cout << std::endl
+                  << std::endl
+                  << "Impossible d'ouvrir le fichier Story/game.story !! 404 Not found !"
+                  << std::endl
+                  << std::endl;
+        nextScreen = Screen::End;
+        return;
+    }
+    const std::vector<std::string> files = parseStoryText(contents);
+    for (std::size_t i = 0; i < files.size() && i < levelFiles.size(); ++i) {
+        levelFiles[i] = files[i];
+    }
+
+    // Without the saved-game file the game ends quietly before the menus.
+    if (!text::readWholeFile(SavedGamePath, contents)) {
+        nextScreen = Screen::End;
+        return;
+    }
+    parseSavedGameText(contents, levelCount);
+    nextScreen = Screen::LoadRecords;
+}

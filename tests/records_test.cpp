@@ -1,0 +1,166 @@
+#include "screens/records.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "app/game.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+static int32_t recordOfText(std::string_view text, double square = 0.0) {
+    readRecordSquare(text, square);
+    return recordFromSquare(square);
+}
+
+TEST(RecordsFile, NamesOneFilePerLevelIndex) {
+    EXPECT_EQ(recordsFileName(0), "Save/records-0.rcd");
+    EXPECT_EQ(recordsFileName(9), "Save/records-9.rcd");
+    EXPECT_EQ(recordsFileName(12), "Save/records-12.rcd");
+}
+
+TEST(RecordsFile, ReadsFilesWrittenTheOldWayAsBefore) {
+    EXPECT_EQ(recordOfText("22500"), 150);
+    EXPECT_EQ(recordOfText("998001"), 999);
+    EXPECT_EQ(recordOfText("1e+06"), 1000);
+    EXPECT_EQ(recordOfText("  1.002e+06"), 1000);
+    EXPECT_EQ(recordOfText("5.49902e+06"), 2344);
+    EXPECT_EQ(recordOfText("1.52399e+08"), 12344);
+    EXPECT_EQ(recordOfText("+24.9"), 4);
+}
+
+TEST(RecordsFile, TextWithoutANumberKeepsTheLastSquare) {
+    EXPECT_EQ(recordOfText("", 22500.0), 150);
+    EXPECT_EQ(recordOfText("  \n", 22500.0), 150);
+    EXPECT_EQ(recordOfText("record", 22500.0), 150);
+    EXPECT_EQ(recordOfText("nan", 22500.0), 150);
+}
+
+TEST(RecordsFile, ANegativeOrUnusableSquareGivesNoRecord) {
+    EXPECT_EQ(recordOfText("-22500"), 0);
+    EXPECT_EQ(recordOfText("1e999", 22500.0), 0);   // a number, but beyond a double
+    EXPECT_EQ(recordOfText("1e-999", 22500.0), 0);  // too small: taken as zero
+    EXPECT_EQ(recordOfText("1e300"), 0);            // a root beyond 32 bits
+    EXPECT_EQ(recordFromSquare(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(recordFromSquare(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(recordFromSquare(-0.0), 0);
+}
+
+TEST(RecordsFile, EveryScoreComesBackExactly) {
+    EXPECT_EQ(recordSquareText(150), "22500");
+    EXPECT_EQ(recordSquareText(1001), "1002001");
+    EXPECT_EQ(recordSquareText(600000), "360000000000");
+    for (int32_t score : {0, 1, 150, 999, 1000, 1001, 2345, 12345, 600000, 67108865, INT32_MAX}) {
+        EXPECT_EQ(recordOfText(recordSquareText(score)), score) << score;
+    }
+    // A sweep over the scores a level can really give, and around each
+    // power of ten where the old six-digit form started to round.
+    for (int32_t score = 0; score < 200000; ++score) {
+        ASSERT_EQ(recordOfText(recordSquareText(score)), score);
+    }
+}
+
+namespace {
+
+struct DummyDrivers {
+    DummyDrivers() {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+};
+
+// A started Game on the headless drivers, working in a fresh folder.
+struct StartedGame {
+    DummyDrivers drivers;
+    TempDir dir;
+    Game game{GameFlow::StartupOnly};
+};
+
+}  // namespace
+
+TEST(RecordsFile, WriteReplacesTheFileAndLoadRecordsReadsItBack) {
+    StartedGame started;
+    writeFile("Save/records-1.rcd", "9.99999e+11 and a much longer old content");
+    ASSERT_TRUE(writeRecordFile(1, 12345));
+    EXPECT_EQ(readFile("Save/records-1.rcd"), "152399025");
+    EXPECT_EQ(fs::directory_iterator("Save")->path().filename(), "records-1.rcd");
+    writeFile("Save/records-0.rcd", "0");
+    started.game.loadRecords();
+    EXPECT_EQ(started.game.records[1], 12345);
+}
+
+TEST(RecordsFile, AFailedWriteLeavesTheOldFile) {
+    TempDir dir;
+    EXPECT_FALSE(writeRecordFile(0, 500));  // no Save folder
+    EXPECT_FALSE(fs::exists("Save"));
+
+    // Save is a plain file: nothing can be written under it.
+    writeFile("Save", "not a folder");
+    EXPECT_FALSE(writeRecordFile(0, 500));
+    EXPECT_EQ(readFile("Save"), "not a folder");
+    fs::remove("Save");
+
+    // The replacement cannot be made in place: the old record stays whole.
+    writeFile("Save/records-0.rcd", "22500");
+    fs::create_directory(recordsFileName(0) + ".tmp");
+    EXPECT_FALSE(writeRecordFile(0, 500));
+    EXPECT_EQ(readFile("Save/records-0.rcd"), "22500");
+}
+
+TEST(LoadRecords, ReadsThePlayableLevelsThenOpensTheTitleMenu) {
+    StartedGame started;
+    Game& game = started.game;
+    writeFile("Save/records-0.rcd", "22500");
+    writeFile("Save/records-1.rcd", "");
+    writeFile("Save/records-2.rcd", "998001");  // not a playable level
+    game.nextScreen = Screen::LoadStory;
+    const std::string out = captureStdout([&] { game.loadRecords(); });
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(game.records[0], 150);
+    EXPECT_EQ(game.records[1], 150);  // no number: the last square read
+    EXPECT_EQ(game.records[2], 0);
+    EXPECT_EQ(game.nextScreen, Screen::TitleMenu);
+}
+
+TEST(LoadRecords, NamesTheOneFixedFileWhenOneIsMissing) {
+    StartedGame started;
+    Game& game = started.game;
+    writeFile("Save/records-0.rcd", "-4");
+    game.records[1] = 77;
+    const std::string out = captureStdout([&] { game.loadRecords(); });
+    EXPECT_EQ(out, "\n\nImpossible d'ouvrir le fichier Save/records.rcd !! 404 Not found !\n\n");
+    EXPECT_EQ(game.records[0], 0);
+    EXPECT_EQ(game.records[1], 77);
+    EXPECT_EQ(game.nextScreen, Screen::TitleMenu);
+}
+
+TEST(LoadRecords, ReadsOnlyTheTenSlotsOfManyLevels) {
+    StartedGame started;
+    Game& game = started.game;
+    game.levelCount = 12;
+    for (int i = 0; i < 10; ++i) {
+        writeFile(recordsFileName(i), std::to_string((i + 1) * (i + 1) * 10000));
+    }
+    // Files 10 and 11 are absent: they must not even be looked for.
+    const std::string out = captureStdout([&] { game.loadRecords(); });
+    EXPECT_EQ(out, "");
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(game.records[i], (i + 1) * 100) << i;
+    }
+}
+
+TEST(LoadRecords, ReadsNothingWithoutPlayableLevels) {
+    StartedGame started;
+    Game& game = started.game;
+    for (int32_t count : {0, -5}) {
+        game.levelCount = count;
+        const std::string out = captureStdout([&] { game.loadRecords(); });
+        EXPECT_EQ(out, "") << count;
+        EXPECT_EQ(game.nextScreen, Screen::TitleMenu);
+    }
+}
