@@ -1,12 +1,13 @@
 // Time of one Level::runFrame on a level whose visible cells are all full,
 // on SDL's dummy video driver.
 //
-//   bench-level_frame [game folder]
+//   bench-level_frame [game folder [level file]]
 //
-// With a game folder (the build's game/ tree) it draws the game's own bonus,
-// success and enemy pictures; the level's own pictures (background, overlay,
-// tiles) are always made here, at the sizes the art is drawn for, with
-// transparent margins like real sprites.
+// Without arguments every picture is made here, at the sizes the art is drawn
+// for, with transparent margins like real sprites. With the build's game/
+// folder it draws the game's own bonus, success and enemy pictures and font,
+// and with one of its level files also that level's background, overlay and
+// tiles. The cells are always replaced by a full screen of them.
 
 #include <SDL/SDL.h>
 #include <stdlib.h>
@@ -153,7 +154,7 @@ int main(int argc, char** argv) {
     }
 
     Camera camera;
-    auto level = std::make_unique<Level>(levelPath, &camera);
+    auto level = std::make_unique<Level>(argc > 2 ? std::string(argv[2]) : levelPath, &camera);
     level->cellsVisible = true;
     constexpr int WarmUp = 30;
     constexpr int Frames = 300;
