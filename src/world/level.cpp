@@ -47,19 +47,6 @@ SurfacePtr loadPicture(const std::string& path) {
     return picture;
 }
 
-// Blits `part` of `picture` to the screen where its whole would have its
-// top-left corner at `where`.
-void blitPart(SDL_Surface* picture, const SDL_Rect& part, const SDL_Rect& where) {
-    SDL_Surface* screen = SDL_GetVideoSurface();
-    if (picture == nullptr || screen == nullptr || part.w == 0 || part.h == 0) {
-        return;
-    }
-    SDL_Rect source = part;
-    SDL_Rect target{static_cast<Sint16>(where.x + part.x), static_cast<Sint16>(where.y + part.y), 0,
-                    0};
-    SDL_UpperBlit(picture, &source, screen, &target);
-}
-
 }  // namespace
 
 Level::Level(const std::string& path, Camera* sharedCamera) {
@@ -222,8 +209,8 @@ void Level::drawCells() {
         enemy->frameIndex = enemyFrame;
         enemy->frameClock = enemyClock;
     }
-    std::vector<SDL_Rect>& parts = coverage->parts;
-    coverage->findVisibleParts(draws, SDL_GetVideoSurface(), parts);
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    coverage->findVisibleParts(screen);
 
     for (std::size_t k = 0; k < draws.size(); ++k) {
         const CellCoverage::Draw& draw = draws[k];
@@ -240,6 +227,6 @@ void Level::drawCells() {
         }
         rect->x = static_cast<Sint16>(draw.x);
         rect->y = static_cast<Sint16>(draw.y);
-        blitPart(draw.picture, parts[k], *rect);
+        coverage->drawPart(k, screen);
     }
 }
