@@ -268,7 +268,8 @@ void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
     const int firstBlockRow = part.y / Block;
     const int endBlockRow = (part.y + part.h + Block - 1) / Block;
     for (int blockRow = firstBlockRow; blockRow < endBlockRow; ++blockRow) {
-        uint64_t bits = seen_[seenStart_[k] + static_cast<uint32_t>(blockRow - firstBlockRow)];
+        const uint64_t bits =
+            seen_[seenStart_[k] + static_cast<uint32_t>(blockRow - firstBlockRow)];
         const int top = std::max(blockRow * Block, screenTop);
         const int bottom = std::min({blockRow * Block + Block, mask->height, screenBottom});
         // From the first seen block of the row to the last: the covered blocks
@@ -279,16 +280,18 @@ void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
             const int left = std::max(first * Block, screenLeft);
             const int right = std::min({end * Block, mask->width, screenRight});
             for (int y = top; y < bottom && left < right; ++y) {
-                auto* target = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen->pixels) +
-                                                           (draw.y + y) * screen->pitch) +
-                               draw.x;
-                const uint32_t* source =
-                    mask->pixels.data() + static_cast<std::size_t>(y) * mask->width;
                 const int from = std::max<int>(mask->spans[y].first, left);
                 const int to = std::min<int>(mask->spans[y].second, right);
-                if (from < to) {
-                    blitPixelSpan(target + from, source + from, to - from);
+                if (from >= to) {
+                    continue;
                 }
+                // from >= screenLeft, so draw.x + from is on the screen.
+                auto* target = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen->pixels) +
+                                                           (draw.y + y) * screen->pitch) +
+                               (draw.x + from);
+                const uint32_t* source =
+                    mask->pixels.data() + static_cast<std::size_t>(y) * mask->width + from;
+                blitPixelSpan(target, source, to - from);
             }
         }
     }
