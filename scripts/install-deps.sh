@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
-  librsvg2-bin lame fonts-dejavu-core libpng-dev zlib1g-dev)
+  librsvg2-bin lame fonts-dejavu-core fonts-liberation libpng-dev zlib1g-dev)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
     clang libclang-rt-dev clang-format)

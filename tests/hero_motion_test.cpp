@@ -211,8 +211,11 @@ TEST_F(MotionFixture, InTheAirTheFrameStaysAndTheClockWaits) {
     }
     // Land again with the clock kept: frame 1 stays for one more draw.
     motion.releaseSpace();
-    while (motion.step(body) != HeroSound::Landing) {
+    HeroSound sound = HeroSound::None;
+    for (int frame = 0; frame < 50 && sound != HeroSound::Landing; ++frame) {
+        sound = motion.step(body);
     }
+    ASSERT_EQ(sound, HeroSound::Landing);
     EXPECT_EQ(drawFrames(motion, 9), (std::vector<int32_t>{1, 2, 2, 3, 3, 4, 4, 5, 2}));
 
     // A new hero shows its frame 0 unchanged until its first update.

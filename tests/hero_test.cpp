@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "actors/body.h"
+#include "scoped_env.h"
+#include "test_sounds.h"
 #include "test_support.h"
 #include "world/cell_code.h"
 
@@ -104,6 +110,103 @@ TEST(Hero, TheSpaceBarDrivesTheMotion) {
     EXPECT_EQ(hero->motion.motionState, MotionInAir);
     EXPECT_EQ(hero->motion.verticalSpeed, -10.0);
     EXPECT_EQ(hero->motion.airborneMark, 2);
+}
+
+// Stereo 16-bit frames written so far by SDL's disk audio driver.
+std::size_t framesWritten(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<std::size_t>(size / 4);
+}
+
+void waitForFrames(const std::string& path, std::size_t frames) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (framesWritten(path) < frames && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GE(framesWritten(path), frames) << "the audio output stalled";
+}
+
+// Where the right channel of the output first gets loud at or after `from`.
+std::size_t firstLoud(const std::vector<int>& right, std::size_t from) {
+    while (from < right.size() && std::abs(right[from]) < test_sounds::Amplitude / 2) {
+        ++from;
+    }
+    return from;
+}
+
+// Mean |s[i] - s[i + lag]| over the amplitude: near 0 for a tone whose
+// period divides `lag`.
+double periodError(const std::vector<int>& signal, std::size_t from, std::size_t lag) {
+    double sum = 0;
+    const std::size_t span = 4000;
+    for (std::size_t i = from; i < from + span; ++i) {
+        sum += std::abs(signal[i] - signal[i + lag]);
+    }
+    return sum / double(span) / test_sounds::Amplitude;
+}
+
+// The jump is a 441 Hz tone and the landing a 1764 Hz one, so the output
+// tells which of the two the hero played, and when.
+TEST(Hero, PlaysTheJumpOnThePressAndTheLandingWhenItComesDown) {
+    using namespace test_sounds;
+    TempDir dir;
+    const std::string output = dir.path() + "/out.raw";
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", output.c_str());
+    ScopedEnv delay("SDL_DISKAUDIODELAY", "4");
+    std::filesystem::create_directory("Music");
+    writeWav("jump.wav", sine(11025, 100), 44100, 1);
+    encodeMp3("jump.wav", "Music/souffle_air.mp3");
+    writeWav("landing.wav", sine(11025, 25), 44100, 1);
+    encodeMp3("landing.wav", "Music/saut_beton1.mp3");
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+
+    std::size_t pressedAt = 0;
+    std::size_t landedAt = 0;
+    {
+        std::unique_ptr<Hero> hero;
+        captureStdout([&] { hero = std::make_unique<Hero>("none.hr", "machin"); });
+        ASSERT_NE(hero->jumpSample, nullptr);
+        ASSERT_NE(hero->landingSample, nullptr);
+        std::vector<int32_t> grid(GridCells, Empty);
+        grid[cellIndex(31, 25)] = Tile0;
+        Camera camera;
+        Body body(grid.data(), &camera);
+        hero->body = &body;
+
+        hero->update();  // lands at once: no sound for the start of a level
+        waitForFrames(output, framesWritten(output) + 22050);
+        pressedAt = framesWritten(output);
+        hero->handleEvent(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+        waitForFrames(output, pressedAt + 22050);
+        // Released before any update: back on the ground at once, and the
+        // jump's mark makes the landing sound due.
+        hero->handleEvent(keyEvent(SDL_KEYUP, SDLK_SPACE));
+        landedAt = framesWritten(output);
+        hero->update();
+        EXPECT_EQ(hero->motion.motionState, MotionOnGround);
+        waitForFrames(output, landedAt + 22050);
+    }
+    FSOUND_Close();
+
+    const std::string raw = readFile(output);
+    std::vector<int> right;
+    for (std::size_t i = 0; i + 3 < raw.size(); i += 4) {
+        right.push_back(static_cast<int16_t>(static_cast<uint8_t>(raw[i + 2]) |
+                                             (static_cast<uint8_t>(raw[i + 3]) << 8)));
+    }
+    const std::size_t jump = firstLoud(right, 0);
+    EXPECT_GE(jump, pressedAt) << "a sound before the press";
+    EXPECT_LE(jump, pressedAt + 4096);
+    ASSERT_LT(jump + 5000, right.size());
+    EXPECT_LT(periodError(right, jump + 100, 100), 0.1);
+    EXPECT_GT(periodError(right, jump + 100, 25), 0.5);
+
+    const std::size_t landing = firstLoud(right, landedAt);
+    EXPECT_LE(landing, landedAt + 4096);
+    ASSERT_LT(landing + 5000, right.size());
+    EXPECT_LT(periodError(right, landing + 100, 25), 0.1);
 }
 
 // Frame i is a solid picture of colour colours[i], 128 x 172.

@@ -88,3 +88,13 @@ TEST(AtomicFile, KeepsTheOldFileWhenTheTargetIsAFolder) {
     EXPECT_EQ(readFile("Save/records-0.rcd/inside"), "x");
     EXPECT_FALSE(fileExists("Save/records-0.rcd.tmp"));
 }
+
+TEST(KeywordText, AFolderIsNoFile) {
+    TempDir dir;
+    writeFile("Player/hero.hr/inside", "x");
+    std::string contents = "untouched";
+    EXPECT_FALSE(text::readWholeFile("Player/hero.hr", contents));
+    EXPECT_FALSE(text::readWholeFile("Player/missing.hr", contents));
+    EXPECT_TRUE(text::readWholeFile("Player/hero.hr/inside", contents));
+    EXPECT_EQ(contents, "x");
+}

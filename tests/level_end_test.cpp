@@ -161,6 +161,26 @@ TEST_F(LevelEndTest, KeysChooseBetweenPlayingAgainAndTheTitle) {
     }
 }
 
+TEST_F(LevelEndTest, UpAndDownPlayTheMoveSoundOnEveryPress) {
+    constexpr int moveSeconds = 4;
+    constexpr int confirmSeconds = 8;
+    writeSilentSound("Music/menu.mp3", moveSeconds);
+    writeSilentSound("Music/valide.mp3", confirmSeconds);
+    makeGame();
+    ASSERT_TRUE(game->menuSample && game->confirmSample);
+    game->startGame(0);
+    // Up on the first choice and down on the last still sound; other keys not.
+    for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_DOWN, SDLK_LEFT, SDLK_RETURN, SDLK_SPACE}) {
+        pushKey(key);
+    }
+
+    game->showLevelEnd();
+
+    EXPECT_EQ(soundsPlaying(moveSeconds), 3);
+    EXPECT_EQ(soundsPlaying(confirmSeconds), 1);
+    EXPECT_EQ(game->nextScreen, Screen::TitleMenu);
+}
+
 TEST_F(LevelEndTest, TheFrameShowsTheChoiceAndTheRecord) {
     writeSolidImage("Title/game-over-01.png", 720, 480, 0x00ff00);
     writeSolidImage("Title/game-over-02.png", 720, 480, 0x0000ff);

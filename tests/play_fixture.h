@@ -3,10 +3,13 @@
 // A small playable data tree for the tests of the play loop, the start of a
 // game and the end of a level, and the rules that predict its score.
 
+#include <SDL/SDL_mixer.h>
+
 #include <string>
 #include <vector>
 
 #include "app/game.h"
+#include "test_sounds.h"
 #include "test_support.h"
 #include "world/cell_code.h"
 
@@ -80,6 +83,33 @@ inline void writeCommonData(int levelCount = 2) {
     writeFile("Enemies/ennemi-01.imga", "");
     writeFile("Title/gameover.imga", "");
     writeFile("Title/hero.imga", "");
+}
+
+// A silent sound of `seconds` at `path`: long enough to be still playing when
+// a test looks, and told apart from the others by its length. The sound layer
+// reads any format SDL_mixer does, whatever the name says.
+inline void writeSilentSound(const std::string& path, int seconds) {
+    test_sounds::writeWav(path, std::vector<int16_t>(22050 * seconds, 0), 22050, 1);
+}
+
+// How many sounds of `seconds` are playing now.
+inline int soundsPlaying(int seconds) {
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0) {
+        return 0;
+    }
+    const double bytesPerSecond = frequency * channels * 2.0;
+    int playing = 0;
+    for (int channel = 0; channel < Mix_AllocateChannels(-1); ++channel) {
+        Mix_Chunk* chunk = Mix_Playing(channel) != 0 ? Mix_GetChunk(channel) : nullptr;
+        if (chunk != nullptr && chunk->alen / bytesPerSecond > seconds - 0.5 &&
+            chunk->alen / bytesPerSecond < seconds + 0.5) {
+            ++playing;
+        }
+    }
+    return playing;
 }
 
 // Draws play frames directly, without waiting for the clock, until the hero

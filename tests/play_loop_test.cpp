@@ -1,6 +1,7 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "app/game.h"
@@ -58,7 +59,7 @@ TEST_F(PlayLoopTest, WholeLevelScoresFramesBonusAndEnemy) {
     Level& level = *game->level;
     int frames = 0;
     while (!game->levelEnded && frames < 1000) {
-        const Uint32 before = SDL_GetTicks();
+        const auto before = std::chrono::steady_clock::now();
         drawFrame();
         ++frames;
         if (frames == frameAtColumn(bonusColumn)) {
@@ -67,7 +68,8 @@ TEST_F(PlayLoopTest, WholeLevelScoresFramesBonusAndEnemy) {
         }
         if (frames == frameAtColumn(enemyColumn)) {
             EXPECT_EQ(level.score, frames + 50 - 100);
-            EXPECT_GE(SDL_GetTicks() - before, 200u);
+            // 200 ms, as SDL counts them in whole milliseconds.
+            EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(199));
             // The damage picture is drawn at the hero, 50 above its cell row.
             EXPECT_EQ(game->damageRect.x, 260);
             EXPECT_EQ(game->damageRect.y, StandingRow * 10 - 50);
@@ -85,7 +87,12 @@ TEST_F(PlayLoopTest, WholeLevelScoresFramesBonusAndEnemy) {
 }
 
 TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
+    constexpr int bonusSeconds = 3;
+    constexpr int damageSeconds = 5;
+    writeSilentSound("Music/bonus.mp3", bonusSeconds);
+    writeSilentSound("Music/degat.mp3", damageSeconds);
     startLevel(levelText(259));
+    ASSERT_TRUE(game->bonusSample && game->damageSample);
     for (int frame = 0; frame < 6; ++frame) {
         drawFrame();
     }
@@ -103,6 +110,7 @@ TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
     EXPECT_EQ(level.grid[cellIndex(column, WaistRow)], Empty);
     drawFrame();
     EXPECT_EQ(level.score, score + 2 + 50);
+    EXPECT_EQ(soundsPlaying(bonusSeconds), 1);
 
     level.grid[cellIndex(column, WaistRow)] = Enemy;
     score = level.score;
@@ -111,6 +119,7 @@ TEST_F(PlayLoopTest, BonusIsTakenOnceAndAnEnemyCostsEveryFrame) {
         EXPECT_EQ(level.score, score + frame * (1 - 100));
     }
     EXPECT_LT(level.score, 0);
+    EXPECT_EQ(soundsPlaying(damageSeconds), 3);
     EXPECT_EQ(level.grid[cellIndex(column, WaistRow)], Enemy);
     EXPECT_FALSE(game->levelEnded);
     EXPECT_TRUE(game->running);

@@ -26,6 +26,16 @@ Hero::Hero(const std::string& heroFilePath, const std::string& name) {
     readHeroFile();
 }
 
+Hero::~Hero() {
+    // Pictures first, then the sounds, as they were acquired the other way round.
+    for (SurfacePtr& frame : frames) {
+        frame.reset();
+    }
+    cursorImage.reset();
+    jumpSample.reset();
+    landingSample.reset();
+}
+
 void Hero::handleEvent(const SDL_Event& event) {
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_SPACE) {
         if (motion.pressSpace() == HeroSound::Jump) {

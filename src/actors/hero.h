@@ -18,6 +18,9 @@ class Body;
 class Hero {
   public:
     Hero(const std::string& heroFilePath, const std::string& name);
+    ~Hero();
+    Hero(const Hero&) = delete;
+    Hero& operator=(const Hero&) = delete;
 
     void handleEvent(const SDL_Event& event);
     // Once per frame, after the level is drawn. Requires `body`.

@@ -151,7 +151,9 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             SDL_Flip(screen);
             lastFrameTicks = nowTicks;
         } else {
-            SDL_Delay(static_cast<Uint32>(30.0 - elapsed));
+            // A clock that went backwards (SDL's ticks wrap after 49 days)
+            // still waits no more than one frame period.
+            SDL_Delay(static_cast<Uint32>(30.0 - (elapsed < 0.0 ? 0.0 : elapsed)));
         }
         if (!running) {
             return;

@@ -1,6 +1,7 @@
 #include "util/keyword_text.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 namespace text {
@@ -99,6 +100,11 @@ bool parseDouble(std::string_view text, double& value) {
 }
 
 bool readWholeFile(const std::string& path, std::string& contents) {
+    // A folder "opens" as a stream on Linux but holds no text: it is no file.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         return false;
