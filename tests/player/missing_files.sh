@@ -129,8 +129,9 @@ wait_until_idle() {
     done
 }
 
-# Run in the copied tree before the game starts.
+# Run in the copied tree before the game starts, and checked there after.
 prepare=""
+verify=""
 
 # run LABEL STAGE LEVEL EXPECTED_LINES_FILE FILE...
 # Copies the tree without the FILEs and plays it to STAGE: "ends" (the game
@@ -203,16 +204,19 @@ run() {
             xdotool key Escape
             wait_for_exit 100
             # Each start of a level replaces the saved game with a new file.
-            if [ "$stage" != title ] && [ -n "$saved_before" ] && [ -f "$run_dir/Save/save.sv" ]; then
+            if [ "$stage" != title ] && [ -n "$saved_before" ] && [ -z "$prepare" ]; then
                 [ "$(stat -c %i "$run_dir/Save/save.sv" 2>/dev/null)" != "$saved_before" ] ||
                     fail "$label: the level was never started"
             fi
         fi
     fi
     [ "$status" = 0 ] || fail "$label: exit status $status, not 0"
-    if compgen -G "$run_dir/Save/*.tmp" >/dev/null; then
-        fail "$label: a temporary file was left in Save/: $(ls "$run_dir/Save")"
+    if [ -n "$verify" ] && ! (cd "$run_dir" && eval "$verify"); then
+        fail "$label: afterwards, not true: $verify"
     fi
+    for f in "$run_dir"/Save/*.tmp; do
+        [ -f "$f" ] && fail "$label: a temporary file was left in Save/: $(basename "$f")"
+    done
     if grep -qE 'Sanitizer|runtime error|Segmentation|Aborted' "$run_dir/err"; then
         fail "$label: sanitizer or crash report:"
         head -n 30 "$run_dir/err"
@@ -363,14 +367,16 @@ fi
 
 # --- Saves that cannot be written ------------------------------------------
 
-# The saved game and level 0's records file are folders, which not even root
-# can replace with a file: the game reads no level count from the first (and
-# keeps 2), plays level 0 to its end twice, beating its record, and goes on
-# as if the files had been written.
-prepare='rm -f Save/save.sv Save/records-0.rcd && mkdir Save/save.sv Save/records-0.rcd'
+# Level 0's records file is a folder, and so is the temporary file the saved
+# game is written to before it replaces the old one: not even root can write
+# either. The game plays level 0 to its end twice, beating its record, and
+# goes on as if both had been written; the saved game stays as it was.
+prepare='rm -f Save/records-0.rcd && mkdir Save/records-0.rcd Save/save.sv.tmp'
+verify='cmp -s Save/save.sv ../shipped/Save/save.sv && [ -d Save/records-0.rcd ]'
 check "unwritable saved game and records file" end-again 0 "$work/baseline-end" \
     "$(cat "$work/level0-missing")" "$first_level"
 prepare=""
+verify=""
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed in $cases runs"
