@@ -79,17 +79,6 @@ TEST(AnimationFile, KeepsImgLinesInOrder) {
     EXPECT_TRUE(parseAnimationText("pas d'image\n").empty());
 }
 
-TEST(AnimationFile, StopsAtTheHundredthImgLine) {
-    std::string text;
-    for (int k = 0; k < 150; ++k) {
-        text += "img f" + std::to_string(k) + ".png\n";
-    }
-    const std::vector<std::string> files = parseAnimationText(text);
-    ASSERT_EQ(files.size(), 100u);
-    EXPECT_EQ(files.front(), "f0.png");
-    EXPECT_EQ(files.back(), "f99.png");
-}
-
 TEST(Animation, CyclesAtSpeed035And01) {
     TempDir dir;
     DummyVideo video;

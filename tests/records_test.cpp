@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "menu_fixture.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -65,23 +66,7 @@ TEST(RecordsFile, EveryScoreComesBackExactly) {
     }
 }
 
-namespace {
-
-struct DummyDrivers {
-    DummyDrivers() {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-    }
-};
-
-// A started Game on the headless drivers, working in a fresh folder.
-struct StartedGame {
-    DummyDrivers drivers;
-    TempDir dir;
-    Game game{GameFlow::StartupOnly};
-};
-
-}  // namespace
+using menu_fixture::StartedGame;
 
 TEST(RecordsFile, WriteReplacesTheFileAndLoadRecordsReadsItBack) {
     StartedGame started;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "menu_fixture.h"
 #include "test_support.h"
 
 using Paths = std::vector<std::string>;
@@ -76,23 +77,7 @@ TEST(SavedGameText, WritesWhatItReadsBack) {
     }
 }
 
-namespace {
-
-struct DummyDrivers {
-    DummyDrivers() {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-    }
-};
-
-// A started Game on the headless drivers, working in a fresh folder.
-struct StartedGame {
-    DummyDrivers drivers;
-    TempDir dir;
-    Game game{GameFlow::StartupOnly};
-};
-
-}  // namespace
+using menu_fixture::StartedGame;
 
 TEST(LoadStory, EndsWithTheMessageWhenTheStoryIsMissing) {
     StartedGame started;

@@ -46,6 +46,10 @@ wait_for_exit() {
 [ -x "$game_dir/mosslance-hero" ] || { echo "no game binary in $game_dir" >&2; exit 1; }
 # No sound device is needed, and none is guessed at.
 export SDL_AUDIODRIVER=dummy
+# In the sanitizer build, libX11 leaks a few bytes of its own at exit;
+# that is not the game's, and it would turn every exit status into 1.
+printf 'leak:libX11.so\n' >"$work/lsan.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
 
 # -noreset: without it Xvfb resets whenever its last client leaves, and a
 # game started in that moment fails to open the display now and then.
@@ -90,7 +94,10 @@ else
 fi
 wait_for_exit "$game_pid" 100
 game_pid=""
-[ "$status" = 0 ] || fail "Escape on the title menu: exit status $status, not 0"
+if [ "$status" != 0 ]; then
+    fail "Escape on the title menu: exit status $status, not 0"
+    head -n 40 "$work/window.err" >&2
+fi
 
 # 2. No data at all: the two open messages, nothing else, and a normal exit.
 mkdir -p "$work/empty"
@@ -100,7 +107,10 @@ cp "$game_dir/mosslance-hero" "$work/empty/"
 game_pid=$!
 wait_for_exit "$game_pid" 200
 game_pid=""
-[ "$status" = 0 ] || fail "without data files: exit status $status, not 0"
+if [ "$status" != 0 ]; then
+    fail "without data files: exit status $status, not 0"
+    head -n 40 "$work/empty.err" >&2
+fi
 printf '\n\nImpossible d'"'"'ouvrir le fichier Hero Title/hero.imga !! 404 Not found !\n\n' \
     >"$work/expected.out"
 printf '\n\nImpossible d'"'"'ouvrir le fichier Story/game.story !! 404 Not found !\n\n' \
@@ -125,7 +135,10 @@ run_without_display() {
     game_pid=$!
     wait_for_exit "$game_pid" 200
     game_pid=""
-    [ "$status" = 1 ] || fail "$label: exit status $status, not 1"
+    if [ "$status" != 1 ]; then
+        fail "$label: exit status $status, not 1"
+        head -n 40 "$work/nodisplay.err" >&2
+    fi
     grep -q "MOSSLANCE Hero" "$work/nodisplay.err" ||
         fail "$label: no message on the error stream"
     echo "$label: $(cat "$work/nodisplay.err")"
