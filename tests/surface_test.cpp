@@ -43,9 +43,14 @@ void putChunk(std::vector<uint8_t>& file, const char* type, const std::vector<ui
     putBig32(file, crc32Of(file, start));
 }
 
-// An 8-bit RGB PNG (the byte order SDL_image gives: red first), its image
-// data in stored (uncompressed) deflate blocks.
-void writeRgbPng(const std::string& path, int width, int height) {
+// Every alpha from clear to opaque, both ends included.
+uint8_t alphaAt(int x, int y) {
+    return x == 0 ? 0 : x == 1 ? 255 : static_cast<uint8_t>(x * 13 + y * 5);
+}
+
+// An 8-bit RGB or RGBA PNG (red first in each pixel, as SDL_image gives it),
+// its image data in stored (uncompressed) deflate blocks.
+void writePng(const std::string& path, int width, int height, bool withAlpha) {
     std::vector<uint8_t> raw;
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);  // no filter
@@ -54,6 +59,9 @@ void writeRgbPng(const std::string& path, int width, int height) {
             raw.push_back(static_cast<uint8_t>(rgb >> 16));
             raw.push_back(static_cast<uint8_t>(rgb >> 8));
             raw.push_back(static_cast<uint8_t>(rgb));
+            if (withAlpha) {
+                raw.push_back(alphaAt(x, y));
+            }
         }
     }
     std::vector<uint8_t> zlib = {0x78, 0x01};
@@ -77,7 +85,7 @@ void writeRgbPng(const std::string& path, int width, int height) {
     std::vector<uint8_t> header;
     putBig32(header, static_cast<uint32_t>(width));
     putBig32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    header.insert(header.end(), {8, static_cast<uint8_t>(withAlpha ? 6 : 2), 0, 0, 0});
     putChunk(file, "IHDR", header);
     putChunk(file, "IDAT", zlib);
     putChunk(file, "IEND", {});
@@ -86,12 +94,14 @@ void writeRgbPng(const std::string& path, int width, int height) {
 }
 
 // A 24-bit BMP (blue first in each pixel) of the same pattern.
-void writeRgbBmp(const std::string& path, int width, int height) {
+void writeBmp(const std::string& path, int width, int height) {
+    constexpr int bytes = 3;
     SDL_Surface* surface =
         SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0xff0000, 0xff00, 0xff, 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uint8_t* pixel = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + 3 * x;
+            uint8_t* pixel =
+                static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + bytes * x;
             const uint32_t rgb = patternAt(x, y);
             pixel[0] = static_cast<uint8_t>(rgb);
             pixel[1] = static_cast<uint8_t>(rgb >> 8);
@@ -102,45 +112,68 @@ void writeRgbBmp(const std::string& path, int width, int height) {
     SDL_FreeSurface(surface);
 }
 
+// Whether two surfaces are the same picture in the same form: size, format,
+// flags, per-surface alpha and every pixel's bytes.
+void expectSameSurface(SDL_Surface* got, SDL_Surface* want) {
+    ASSERT_EQ(got->w, want->w);
+    ASSERT_EQ(got->h, want->h);
+    EXPECT_EQ(got->flags, want->flags);
+    EXPECT_EQ(got->format->BitsPerPixel, want->format->BitsPerPixel);
+    EXPECT_EQ(got->format->Rmask, want->format->Rmask);
+    EXPECT_EQ(got->format->Gmask, want->format->Gmask);
+    EXPECT_EQ(got->format->Bmask, want->format->Bmask);
+    EXPECT_EQ(got->format->Amask, want->format->Amask);
+    EXPECT_EQ(got->format->alpha, want->format->alpha);
+    const std::size_t rowBytes = static_cast<std::size_t>(want->w) * want->format->BytesPerPixel;
+    for (int y = 0; y < want->h; ++y) {
+        const auto* gotRow = static_cast<const uint8_t*>(got->pixels) + y * got->pitch;
+        const auto* wantRow = static_cast<const uint8_t*>(want->pixels) + y * want->pitch;
+        ASSERT_EQ(std::memcmp(gotRow, wantRow, rowBytes), 0) << "row " << y;
+    }
+}
+
 }  // namespace
 
-// The game converts its opaque pictures to the screen's format itself; the
-// result must be what SDL's own conversion gives, byte for byte, so that
-// every blit draws the same pixels.
-TEST(LoadImage, OpaquePicturesMatchSdlsOwnConversion) {
+// The game converts its pictures to the screen's format itself; the result
+// must be what SDL's own conversion gives, byte for byte, so that every blit
+// draws the same pixels. Odd sizes, so that rows are padded differently in
+// the two formats.
+TEST(LoadImage, PicturesMatchSdlsOwnConversion) {
     TempDir dir;
     DummyVideo video;
-    // An odd width, so that rows are padded differently in the two formats.
-    writeRgbPng("picture.png", 37, 23);
-    writeRgbBmp("picture.bmp", 37, 23);
-    for (const char* path : {"picture.png", "picture.bmp"}) {
+    writePng("opaque.png", 37, 23, false);
+    writeBmp("opaque.bmp", 37, 23);
+    writePng("alpha.png", 41, 19, true);
+    for (const char* path : {"opaque.png", "opaque.bmp", "alpha.png"}) {
         SCOPED_TRACE(path);
-        SurfacePtr loaded = loadImage(path);
-        ASSERT_NE(loaded, nullptr);
         SurfacePtr original(IMG_Load(path));
         ASSERT_NE(original, nullptr);
-        ASSERT_EQ(original->format->BytesPerPixel, 3);
-        SurfacePtr expected(SDL_DisplayFormat(original.get()));
+        const bool alpha = original->format->Amask != 0;
+        ASSERT_EQ(original->format->BytesPerPixel, alpha ? 4 : 3);
+        SurfacePtr expected(alpha ? SDL_DisplayFormatAlpha(original.get())
+                                  : SDL_DisplayFormat(original.get()));
         ASSERT_NE(expected, nullptr);
+        SurfacePtr loaded = loadImage(path);
+        ASSERT_NE(loaded, nullptr);
+        expectSameSurface(loaded.get(), expected.get());
 
-        EXPECT_EQ(loaded->w, expected->w);
-        EXPECT_EQ(loaded->h, expected->h);
-        EXPECT_EQ(loaded->flags, expected->flags);
-        EXPECT_EQ(loaded->format->BitsPerPixel, expected->format->BitsPerPixel);
-        EXPECT_EQ(loaded->format->Rmask, expected->format->Rmask);
-        EXPECT_EQ(loaded->format->Gmask, expected->format->Gmask);
-        EXPECT_EQ(loaded->format->Bmask, expected->format->Bmask);
-        EXPECT_EQ(loaded->format->Amask, expected->format->Amask);
-        for (int y = 0; y < expected->h; ++y) {
-            const auto* got = static_cast<const uint8_t*>(loaded->pixels) + y * loaded->pitch;
-            const auto* want = static_cast<const uint8_t*>(expected->pixels) + y * expected->pitch;
-            ASSERT_EQ(std::memcmp(got, want, 4 * static_cast<std::size_t>(expected->w)), 0)
-                << "row " << y;
+        // Drawn over the same background, both leave the same screen.
+        SurfacePtr screens[2];
+        SDL_Surface* pictures[2] = {loaded.get(), expected.get()};
+        for (int k = 0; k < 2; ++k) {
+            SDL_FillRect(video.screen(), nullptr, SDL_MapRGB(video.screen()->format, 90, 160, 30));
+            SDL_Rect where{5, 7, 0, 0};
+            blitToScreen(pictures[k], where);
+            screens[k].reset(SDL_ConvertSurface(video.screen(), video.screen()->format, 0));
+            ASSERT_NE(screens[k], nullptr);
         }
-        // And drawn, the picture shows its own colours.
-        SDL_Rect where{5, 7, 0, 0};
-        blitToScreen(loaded.get(), where);
-        EXPECT_EQ(pixelAt(video.screen(), 5 + 36, 7 + 22), patternAt(36, 22));
-        EXPECT_EQ(pixelAt(video.screen(), 5 + 3, 7 + 1), patternAt(3, 1));
+        expectSameSurface(screens[0].get(), screens[1].get());
+        if (!alpha) {
+            EXPECT_EQ(pixelAt(video.screen(), 5 + 36, 7 + 22), patternAt(36, 22));
+            EXPECT_EQ(pixelAt(video.screen(), 5 + 3, 7 + 1), patternAt(3, 1));
+        } else {
+            EXPECT_EQ(pixelAt(video.screen(), 5 + 1, 7 + 4), patternAt(1, 4));  // opaque
+            EXPECT_EQ(pixelAt(video.screen(), 5 + 0, 7 + 4), 0x5aa01eu);        // clear
+        }
     }
 }

@@ -63,6 +63,61 @@ SDL_Surface* convertRgb24ToScreen(SDL_Surface* picture) {
     return converted;
 }
 
+// The SDL_SetAlpha flags that give a surface the alpha state it has.
+Uint32 alphaFlagsOf(const SDL_Surface* surface) {
+    return (surface->flags & SDL_SRCALPHA) |
+           ((surface->flags & SDL_RLEACCELOK) != 0 ? Uint32{SDL_RLEACCEL} : 0);
+}
+
+// SDL_DisplayFormatAlpha of a 32-bit picture with alpha, done directly for
+// the same reason. The format, flags and per-surface alpha are taken from
+// SDL's own conversion of one pixel of the picture, so only the copying of
+// the channels is ours; each channel is copied whole, as SDL's copy does.
+SDL_Surface* convertRgba32ToScreen(SDL_Surface* picture) {
+    const SDL_PixelFormat* from = picture->format;
+    if (from->BytesPerPixel != 4 || from->Amask == 0 || from->Rloss != 0 || from->Gloss != 0 ||
+        from->Bloss != 0 || from->Aloss != 0 || picture->w <= 0 || picture->h <= 0 ||
+        (picture->flags & SDL_SRCCOLORKEY) != 0 || SDL_MUSTLOCK(picture)) {
+        return nullptr;
+    }
+    SurfacePtr one(SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, from->Rmask, from->Gmask,
+                                        from->Bmask, from->Amask));
+    if (one == nullptr) {
+        return nullptr;
+    }
+    SDL_SetAlpha(one.get(), alphaFlagsOf(picture), from->alpha);
+    SurfacePtr sample(SDL_DisplayFormatAlpha(one.get()));
+    if (sample == nullptr) {
+        return nullptr;
+    }
+    const SDL_PixelFormat* to = sample->format;
+    if (to->BytesPerPixel != 4 || to->Rloss != 0 || to->Gloss != 0 || to->Bloss != 0 ||
+        to->Aloss != 0 || to->Amask == 0 || (sample->flags & (SDL_HWSURFACE | SDL_RLEACCEL)) != 0) {
+        return nullptr;
+    }
+    SDL_Surface* converted = SDL_CreateRGBSurface(SDL_SWSURFACE, picture->w, picture->h, 32,
+                                                  to->Rmask, to->Gmask, to->Bmask, to->Amask);
+    if (converted == nullptr) {
+        return nullptr;
+    }
+    for (int y = 0; y < picture->h; ++y) {
+        const Uint32* source = reinterpret_cast<const Uint32*>(
+            static_cast<const Uint8*>(picture->pixels) + y * picture->pitch);
+        Uint32* target = reinterpret_cast<Uint32*>(static_cast<Uint8*>(converted->pixels) +
+                                                   y * converted->pitch);
+        for (int x = 0; x < picture->w; ++x) {
+            const Uint32 pixel = source[x];
+            target[x] = (((pixel & from->Rmask) >> from->Rshift) << to->Rshift) |
+                        (((pixel & from->Gmask) >> from->Gshift) << to->Gshift) |
+                        (((pixel & from->Bmask) >> from->Bshift) << to->Bshift) |
+                        (((pixel & from->Amask) >> from->Ashift) << to->Ashift);
+        }
+    }
+    SDL_SetAlpha(converted, alphaFlagsOf(sample.get()), to->alpha);
+    SDL_SetClipRect(converted, &picture->clip_rect);
+    return converted;
+}
+
 }  // namespace
 
 SurfacePtr loadImage(const std::string& path) {
@@ -71,10 +126,11 @@ SurfacePtr loadImage(const std::string& path) {
         return loaded;
     }
     const bool hasAlpha = loaded->format->Amask != 0;
-    SurfacePtr converted(hasAlpha ? SDL_DisplayFormatAlpha(loaded.get())
+    SurfacePtr converted(hasAlpha ? convertRgba32ToScreen(loaded.get())
                                   : convertRgb24ToScreen(loaded.get()));
-    if (converted == nullptr && !hasAlpha) {
-        converted.reset(SDL_DisplayFormat(loaded.get()));
+    if (converted == nullptr) {
+        converted.reset(hasAlpha ? SDL_DisplayFormatAlpha(loaded.get())
+                                 : SDL_DisplayFormat(loaded.get()));
     }
     return converted != nullptr ? std::move(converted) : std::move(loaded);
 }
