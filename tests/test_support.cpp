@@ -124,3 +124,11 @@ void pushQuit() {
     event.type = SDL_QUIT;
     SDL_PushEvent(&event);
 }
+
+// Every test runs on SDL's headless drivers unless it names others itself:
+// no window opens and no sound reaches the machine's speakers.
+static const bool headlessDrivers = [] {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();

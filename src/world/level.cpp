@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "util/keyword_text.h"
+#include "world/cell_coverage.h"
 #include "world/level_file.h"
 
 namespace {
@@ -24,18 +26,12 @@ Sint16 toRectPosition(int64_t value) {
                                                    : value);
 }
 
-void placeAt(SDL_Rect& rect, int64_t x, int64_t y) {
-    rect.x = toRectPosition(x);
-    rect.y = toRectPosition(y);
-}
-
 // Pictures with per-pixel alpha are mostly transparent margins around the
 // sprite. Run-length encoding them lets SDL skip those runs and copy opaque
 // runs whole instead of testing every pixel, with the same blending for the
 // rest: a full screen of enemies costs several times less.
 SDL_Surface* withRunLengthBlits(SDL_Surface* picture) {
-    if (picture != nullptr && (picture->flags & SDL_SRCALPHA) != 0 &&
-        picture->format->Amask != 0) {
+    if (picture != nullptr && (picture->flags & SDL_SRCALPHA) != 0 && picture->format->Amask != 0) {
         SDL_SetAlpha(picture, SDL_SRCALPHA | SDL_RLEACCEL, picture->format->alpha);
     }
     return picture;
@@ -161,6 +157,16 @@ void Level::drawCells() {
     if (camera == nullptr) {
         return;
     }
+    if (coverage == nullptr) {
+        coverage = std::make_unique<CellCoverage>();
+    }
+    // First list the pictures in drawing order, then leave out those that
+    // later ones cover completely; the result on the screen is the same.
+    std::vector<CellCoverage::Draw>& draws = coverage->draws;
+    draws.clear();
+    Animation* enemy = enemyAnimation.get();
+    const int32_t enemyFrame = enemy != nullptr ? enemy->frameIndex : 0;
+    const double enemyClock = enemy != nullptr ? enemy->frameClock : 0.0;
     const int64_t offsetX = camera->offsetX;
     const int64_t offsetY = camera->offsetY;
     for (int32_t i = 0; i < VisibleColumns; ++i) {
@@ -169,28 +175,58 @@ void Level::drawCells() {
         const int64_t x = CellSize * i - offsetX;
         for (int32_t j = 0; j < VisibleRows; ++j) {
             const int64_t y = CellSize * j - offsetY;
-            switch (cellAt(grid.data(), column, j)) {
+            const int32_t code = cellAt(grid.data(), column, j);
+            switch (code) {
                 case Tile0:
-                    placeAt(tile0Rect, x, y);
-                    blitToScreen(tile0Image.get(), tile0Rect);
+                    draws.push_back({tile0Image.get(), toRectPosition(x), toRectPosition(y), code});
                     break;
                 case Bonus:
-                    placeAt(bonusRect, x - 25, y - 50);
-                    blitToScreen(bonusImage.get(), bonusRect);
+                    draws.push_back(
+                        {bonusImage.get(), toRectPosition(x - 25), toRectPosition(y - 50), code});
                     break;
                 case Enemy:
-                    if (enemyAnimation != nullptr) {
-                        placeAt(enemyAnimation->position, x - 50, y - 70);
-                        enemyAnimation->draw();
+                    if (enemy != nullptr) {
+                        // Each enemy shows the frame its own draw moves to.
+                        enemy->advance();
+                        const int32_t frame = enemy->frameIndex;
+                        SDL_Surface* picture = frame >= 0 && frame < MaxAnimationFrames
+                                                   ? enemy->frames[frame].get()
+                                                   : nullptr;
+                        draws.push_back(
+                            {picture, toRectPosition(x - 50), toRectPosition(y - 70), code});
                     }
                     break;
                 case Tile1:
-                    placeAt(tile1Rect, x - 40, y - 70);
-                    blitToScreen(tile1Image.get(), tile1Rect);
+                    draws.push_back(
+                        {tile1Image.get(), toRectPosition(x - 40), toRectPosition(y - 70), code});
                     break;
                 default:
                     break;
             }
         }
+    }
+    if (enemy != nullptr) {
+        enemy->frameIndex = enemyFrame;
+        enemy->frameClock = enemyClock;
+    }
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    coverage->findVisibleParts(screen);
+
+    for (std::size_t k = 0; k < draws.size(); ++k) {
+        const CellCoverage::Draw& draw = draws[k];
+        SDL_Rect* rect = &tile0Rect;
+        if (draw.code == Bonus) {
+            rect = &bonusRect;
+        } else if (draw.code == Tile1) {
+            rect = &tile1Rect;
+        } else if (draw.code == Enemy) {
+            // An enemy's draw moves its animation on, seen or not; the frame it
+            // shows is the one listed above.
+            rect = &enemy->position;
+            enemy->advance();
+        }
+        rect->x = static_cast<Sint16>(draw.x);
+        rect->y = static_cast<Sint16>(draw.y);
+        coverage->drawPart(k, screen);
     }
 }

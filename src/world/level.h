@@ -22,6 +22,8 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<TTF_Font, FontDeleter>;
 
+struct CellCoverage;  // which cell pictures hide which; see level.cpp
+
 // One playable level: its grid, its pictures, the run's score and the limit
 // above which the success picture shows. Always created on the heap (the
 // grid alone is 3.2 MB).
@@ -67,4 +69,6 @@ class Level {
     SDL_Rect bonusRect{0, 0, 0, 0};
     SurfacePtr successImage;
     std::unique_ptr<Animation> enemyAnimation;
+    // Lets drawCells skip the pictures that later ones cover entirely.
+    std::unique_ptr<CellCoverage> coverage;
 };

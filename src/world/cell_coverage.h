@@ -1,0 +1,72 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// Finds the cell pictures of a frame that later pictures of the same frame
+// cover completely, so that they need not be blitted: on a screen crowded with
+// sprites most of them are. Works on 5 x 5 pixel blocks, the grain of every
+// position a cell picture is drawn at; anything it is not sure of is drawn.
+// It also blits what stays, for the common pictures (32-bit, per-pixel alpha,
+// the screen's colour layout) with its own copy of their pixel runs, blending
+// four pixels at a time by SDL's own arithmetic, so the result is the same.
+struct CellCoverage {
+    struct Draw {
+        SDL_Surface* picture;  // null draws nothing
+        int32_t x;
+        int32_t y;
+        int32_t code;  // the cell code, for the caller
+    };
+
+    // Sets parts[k], for every draw k of `draws` (in drawing order), to the
+    // part of its picture that must be blitted: everything outside it is
+    // transparent or gets replaced by fully opaque pixels of later draws on
+    // `screen`. An empty part (w 0) means the draw changes nothing that stays.
+    // A picture is examined once, the first time it comes: pictures must not
+    // be changed in place while they are in use.
+    void findVisibleParts(SDL_Surface* screen);
+
+    // Blits parts[k] of draw k onto `screen`, as SDL_UpperBlit would.
+    void drawPart(std::size_t k, SDL_Surface* screen);
+
+    std::vector<Draw> draws;  // filled by the level every frame
+    std::vector<SDL_Rect> parts;
+
+  private:
+    // Which blocks of a picture show anything, and which replace the screen
+    // entirely; one bit a block, one word a block row.
+    struct Mask {
+        SDL_Surface* picture = nullptr;
+        int width = 0;
+        int height = 0;
+        bool known = false;  // false: always drawn, never hides anything
+        int firstRow = 0;    // the block rows that show anything
+        int endRow = 0;
+        std::vector<uint64_t> shows;
+        std::vector<uint64_t> replaces;
+        // The pixels and, row by row, the span from the first to the last one
+        // that is not transparent, when this code blits the picture itself;
+        // for a screen with these colour masks.
+        bool ownBlit = false;
+        Uint32 screenRmask = 0, screenGmask = 0, screenBmask = 0;
+        std::vector<uint32_t> pixels;
+        std::vector<std::pair<uint16_t, uint16_t>> spans;
+    };
+    std::size_t maskOf(SDL_Surface* picture, const SDL_Surface* screen);
+    void readRuns(Mask& mask, const SDL_Surface* screen);
+    std::vector<int32_t> maskOfDraw_;
+    // Per draw, from its part's first block row on: the blocks still seen.
+    std::vector<uint32_t> seenStart_;
+    std::vector<uint64_t> seen_;
+
+    std::vector<Mask> masks_;
+    std::size_t lastMask_ = 0;  // draws come in runs of one picture
+    // Covered screen blocks, one row of bits per block row; bits outside the
+    // screen count as covered.
+    static constexpr int Words = 5;
+    std::vector<std::array<uint64_t, Words>> covered_;
+};
