@@ -190,6 +190,9 @@ TEST_F(LevelTest, TheSuccessPictureShowsOnlyAboveTheLimit) {
     EXPECT_EQ(frame(*level, 5, 5), Magenta);
     level->score = 4;  // falling back to the limit hides it again
     EXPECT_EQ(frame(*level, 5, 5), White);
+    // Read once, by the first frame that shows it, never again per frame.
+    writeSolidImage("Niveaux/reussi.png", 30, 30, Blue);
+    EXPECT_EQ(frame(*level, 5, 5), Magenta);
 
     // Without a "limite" line it never shows, however high or low the score.
     auto noLimit = makeLevel({});

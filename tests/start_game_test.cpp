@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +58,28 @@ TEST_F(StartGameTest, RewritesTheSavedGameAndBuildsAFreshPlay) {
     EXPECT_EQ(game->body->grid, game->level->grid.data());
     EXPECT_EQ(game->body->camera, &game->camera);
     EXPECT_EQ(game->body->y, 240);
+}
+
+// The identity of a file: a rewrite replaces it by a new one.
+static ino_t inodeOf(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 ? info.st_ino : 0;
+}
+
+TEST_F(StartGameTest, LeavesASavedGameThatAlreadySaysTheLevelCountAsItIs) {
+    writeFile("Save/save.sv", "2\n");
+    const ino_t before = inodeOf("Save/save.sv");
+    ASSERT_NE(before, 0u);
+
+    game->startGame(0);
+    EXPECT_EQ(readFile("Save/save.sv"), "2\n");
+    EXPECT_EQ(inodeOf("Save/save.sv"), before);
+    EXPECT_EQ(game->nextScreen, Screen::PlayLevel);
+
+    // Only a line end apart is still different: written again.
+    writeFile("Save/save.sv", "2");
+    game->startGame(0);
+    EXPECT_EQ(readFile("Save/save.sv"), "2\n");
 }
 
 TEST_F(StartGameTest, AnIndexOutOfRangeStillRewritesTheSavedGameThenEnds) {

@@ -320,7 +320,7 @@ def enemy(frame):
         base = 0.3
         p1 = (cx + rx * math.cos(a - base), cy + ry * math.sin(a - base))
         p2 = (cx + rx * math.cos(a + base), cy + ry * math.sin(a + base))
-        tip = (cx + (rx + 9) * ca, cy + (ry + 9) * sa)
+        tip = (cx + (rx + 6) * ca, cy + (ry + 6) * sa)
         thorns.append(f'<polygon points="{pts([p1, tip, p2])}" fill="#f3dca5" stroke="{INK}" '
                       f'stroke-width="1.3" stroke-linejoin="round"/>')
     out.append("".join(thorns) + "\n")
@@ -359,14 +359,21 @@ def enemy(frame):
 
 
 # ---------------------------------------------------------------------------
-# The bonus: a glowing moss gem centred on (30, 55) of a 60 x 80 picture.
+# The bonus: a moss gem in a gold setting, centred on (30, 55) of a 60 x 80
+# picture. Its shine is drawn with crisp opaque shapes (a gold rim and small
+# sparkles against the gem) rather than a soft glow: the game draws a screen
+# full of them, and every partly transparent pixel is blended.
 
 def bonus():
-    defs = radial("glow", [(0, "#fffbd0", 1), (0.5, "#f7dc4a", 0.75), (1, "#f4d23c", 0)])
     cx, cy = 30, 55
     gem = [(cx, cy - 15), (cx + 12, cy - 7), (cx + 12, cy + 7), (cx, cy + 15), (cx - 12, cy + 7),
            (cx - 12, cy - 7)]
-    out = [f'<circle cx="{cx}" cy="{cy}" r="27" fill="url(#glow)"/>\n',
+    rim = [(cx, cy - 19), (cx + 15.5, cy - 9), (cx + 15.5, cy + 9), (cx, cy + 19), (cx - 15.5, cy + 9),
+           (cx - 15.5, cy - 9)]
+    out = [f'<polygon points="{pts(rim)}" fill="#fff3a0" stroke="{GOLD_DARK}" stroke-width="1.4" '
+           f'stroke-linejoin="round"/>\n',
+           f'<polygon points="{pts(gem)}" fill="{GOLD}" stroke="{GOLD}" stroke-width="3.2" '
+           f'stroke-linejoin="round"/>\n',
            f'<polygon points="{pts(gem)}" fill="#2f9a3a" stroke="{INK}" stroke-width="2" '
            f'stroke-linejoin="round"/>\n']
     core = [(cx, cy - 8), (cx + 6, cy - 3.5), (cx + 6, cy + 3.5), (cx, cy + 8), (cx - 6, cy + 3.5),
@@ -383,11 +390,11 @@ def bonus():
                f'stroke-linejoin="round"/>\n')
     out.append(f'<path d="M{cx - 8} {cy - 5} L{cx - 2} {cy - 10}" stroke="#ffffff" '
                f'stroke-width="2.2" stroke-linecap="round"/>\n')
-    # a sprig of moss on top, and two sparkles
-    out.append(leaf(cx - 1, cy - 14, 11, 3.5, -125, MOSS, vein=MOSS_DARK))
-    out.append(leaf(cx + 1, cy - 14, 10, 3.2, -60, MOSS_LIGHT, vein=MOSS))
-    out.append(sparkle(47, 37, 6) + sparkle(13, 42, 4.5) + sparkle(44, 71, 3.5))
-    return svg(60, 80, "".join(out), defs)
+    # a sprig of moss on top, and two sparkles on the rim
+    out.append(leaf(cx - 1, cy - 16, 10, 3.3, -125, MOSS, vein=MOSS_DARK))
+    out.append(leaf(cx + 1, cy - 16, 9, 3, -60, MOSS_LIGHT, vein=MOSS))
+    out.append(sparkle(cx + 14, cy - 10, 5) + sparkle(cx - 13, cy + 11, 3.5))
+    return svg(60, 80, "".join(out))
 
 
 def sparkle(x, y, r, fill="#ffffff"):
@@ -668,7 +675,6 @@ def tile1(n):
         out.append(f'<circle cx="40" cy="70" r="1.6" fill="{t["flower"]}"/>')
         out.append(leaf(51, 70, 8, 2.4, -60, t["moss_light"], ow=0.9))
     else:  # a dark rock crowned with glowing moss and a crystal
-        out.append(f'<circle cx="45" cy="78" r="22" fill="{t["moss_light"]}" fill-opacity="0.12"/>')
         out.append(f'<path d="M37 71 L52 71 L55 84 L50 99 L40 99 L35 86Z" fill="{t["stone"]}" '
                    f'stroke="{INK}" stroke-width="1.6" stroke-linejoin="round"/>')
         out.append(f'<path d="M39 78 L44 82 M48 88 L52 84" stroke="{t["stone_light"]}" '
@@ -677,6 +683,9 @@ def tile1(n):
                    f'fill="{t["moss"]}" stroke="{INK}" stroke-width="1"/>')
         out.append(f'<polygon points="{pts([(50, 70), (51.5, 61), (53.5, 70)])}" fill="#bfe8ff" '
                    f'stroke="{INK}" stroke-width="0.9"/>')
+        # the moss glows in small crisp dots, not in a soft halo
+        out.append(f'<circle cx="40" cy="71.5" r="1.2" fill="{t["moss_light"]}"/>'
+                   f'<circle cx="47" cy="72" r="1" fill="{t["moss_light"]}"/>')
     return svg(90, 100, "".join(out) + "\n")
 
 
@@ -724,8 +733,8 @@ def decor(n):
     if n == 3:  # glow-worms on silk threads
         for x, length in ((230, 60), (262, 38), (455, 50)):
             out.append(f'<line x1="{x}" y1="0" x2="{x}" y2="{length}" stroke="#9fb4d8" '
-                       f'stroke-width="0.8"/><circle cx="{x}" cy="{length}" r="9" fill="#9ffcec" '
-                       f'fill-opacity="0.25"/><circle cx="{x}" cy="{length}" r="3" fill="#c8fff4"/>')
+                       f'stroke-width="0.8"/><circle cx="{x}" cy="{length}" r="5" fill="#3fb8a8"/>'
+                       f'<circle cx="{x}" cy="{length}" r="3" fill="#c8fff4"/>')
     return svg(720, 480, "".join(out) + "\n")
 
 
@@ -840,8 +849,7 @@ def preview(n):
                 f'<rect x="{x0}" y="{top}" width="{x1 - x0}" height="1.5" '
                 f'fill="{t["tile_moss_light"]}"/>')
 
-    gem = inner_svg(bonus()).replace("url(#glow)", "#f7dc4a").replace(
-        'r="27" fill="#f7dc4a"', 'r="20" fill="#f7dc4a" fill-opacity="0.4"')
+    gem = inner_svg(bonus())
     inner = ('<use href="#land"/>'
              + block(100, 470, ground, 490) + block(530, 610, ground, 490)
              + block(330, 400, 300, 310)

@@ -4,12 +4,19 @@
 #include "app/game.h"
 #include "screens/story.h"
 #include "util/atomic_file.h"
+#include "util/keyword_text.h"
 
 void Game::startGame(int32_t levelIndex) {
     // Written before the index is checked. Atomically, so that a crash never
     // leaves an empty saved game (which would stop the next start-up); when
     // it cannot be written the old file stays and the level starts anyway.
-    writeFileAtomically(SavedGamePath, savedGameText(levelCount));
+    // A file that already says exactly this is left alone: flushing it to
+    // disk again would only add a wait to every start of a level.
+    const std::string saved = savedGameText(levelCount);
+    std::string current;
+    if (!text::readWholeFile(SavedGamePath, current) || current != saved) {
+        writeFileAtomically(SavedGamePath, saved);
+    }
 
     if (levelIndex < 0 || levelIndex >= levelCount || levelIndex >= MaxLevelFiles) {
         nextScreen = Screen::End;

@@ -52,7 +52,6 @@ SurfacePtr loadPicture(const std::string& path) {
 Level::Level(const std::string& path, Camera* sharedCamera) {
     TTF_Init();
     camera = sharedCamera;
-    successImage = loadPicture("Niveaux/reussi.png");
     levelPath = path;
     overlayRect = SDL_Rect{0, 0, 0, 0};
     backgroundRect = SDL_Rect{0, 0, 0, 0};
@@ -130,6 +129,13 @@ void Level::runFrame() {
     drawBackground();
     drawScoreAndOverlay();
     if (hasLimit && score > limit) {
+        // Decoding this full-screen picture took about 4 ms of every start of
+        // a level, and many runs never get above the limit: it is read when
+        // it is first shown.
+        if (!successImageLoaded) {
+            successImage = loadPicture("Niveaux/reussi.png");
+            successImageLoaded = true;
+        }
         blitToScreen(successImage.get(), overlayRect);
     }
     if (cellsVisible) {

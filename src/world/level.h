@@ -67,7 +67,8 @@ class Level {
     char scoreText[100] = {};
     SurfacePtr bonusImage;
     SDL_Rect bonusRect{0, 0, 0, 0};
-    SurfacePtr successImage;
+    SurfacePtr successImage;  // loaded by the first frame that shows it
+    bool successImageLoaded = false;
     std::unique_ptr<Animation> enemyAnimation;
     // Lets drawCells skip the pictures that later ones cover entirely.
     std::unique_ptr<CellCoverage> coverage;

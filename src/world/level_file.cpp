@@ -5,12 +5,14 @@
 
 namespace {
 
+// The cell code of each of the level file's numbers 0..4.
+constexpr int32_t CellCodes[5] = {Empty, Tile0, Bonus, Enemy, Tile1};
+
 // Stores the cell code of the level file's number `number`; a number outside
 // 0..4 leaves the cell as it was.
 inline void storeCell(int32_t& cell, int32_t number) {
-    static constexpr int32_t codes[5] = {Empty, Tile0, Bonus, Enemy, Tile1};
     if (number >= 0 && number <= 4) {
-        cell = codes[number];
+        cell = CellCodes[number];
     }
 }
 
@@ -43,7 +45,23 @@ inline bool nextNumber(std::string_view text, std::size_t& pos, int32_t& number)
 // out before the last cell: the rest of the file is then not read at all.
 bool readCells(std::string_view text, std::size_t& pos, int32_t* grid, bool& haveLast,
                int32_t& last) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
     for (int32_t index = 0; index < GridCells; ++index) {
+        // Nearly every cell is one digit from 0 to 4 and one white-space
+        // character: read both at once. The separator would be skipped before
+        // the next number anyway, and after the last cell the lines read from
+        // just past it hold the same words.
+        if (pos + 1 < size) {
+            const unsigned digit = static_cast<unsigned char>(data[pos]) - unsigned{'0'};
+            if (digit <= 4 && text::isSpace(data[pos + 1])) {
+                grid[index] = CellCodes[digit];
+                haveLast = true;
+                last = static_cast<int32_t>(digit);
+                pos += 2;
+                continue;
+            }
+        }
         int32_t number = 0;
         if (!nextNumber(text, pos, number)) {
             // Nothing more can be read: the remaining cells all get the last

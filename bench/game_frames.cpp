@@ -1,0 +1,202 @@
+// The Game's own frames on SDL's dummy video driver, with the shipped data:
+//
+//   bench-game_frames GAME_DIR [--quick]
+//
+// level_start_ms  startGame(i) up to its first play frame drawn and flipped,
+//                 for each shipped level; the slowest level's median
+//                 (level_start_cpu_ms: the same in this thread's CPU time;
+//                 level_first_start_ms: the process's very first start, a
+//                 single run, before any level's memory can be reused).
+// play_frame_ms   one play frame (white fill, drawPlayFrame, SDL_Flip) on the
+//                 busiest stretch of the shipped levels: the 72 visible
+//                 columns holding the most non-empty cells in rows 0 to 47.
+// title_frame_ms  one title-menu frame (white fill, drawTitleFrame, SDL_Flip).
+//
+// The game's messages go to the standard error stream; the standard output
+// holds only "name value unit" lines.
+
+#include <SDL/SDL.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "bench_support.h"
+#include "util/keyword_text.h"
+#include "world/cell_code.h"
+#include "world/level_file.h"
+
+namespace {
+
+// The hero's body starts at pixel (310, 240): screen column 31, row 24, and
+// the play loop looks at its waist, two rows up.
+constexpr int32_t HeroScreenColumn = 31;
+constexpr int32_t HeroStartRow = 24;
+constexpr int32_t HeroWaistRow = HeroStartRow - 2;
+
+struct Stretch {
+    int32_t levelIndex = -1;
+    int32_t column = 0;  // the camera's column while the stretch is drawn
+    int32_t cells = -1;  // non-empty visible cells
+};
+
+// The stretch of one level file with the most non-empty visible cells. A
+// stretch that would put an enemy at the hero's waist is passed over: that
+// frame would wait 200 ms for the damage picture, which is no drawing cost.
+Stretch busiestStretch(const std::string& path, int32_t levelIndex) {
+    Stretch best;
+    std::string contents;
+    if (!text::readWholeFile(path, contents)) {
+        return best;
+    }
+    std::vector<int32_t> grid(GridCells, Empty);
+    LevelFileData data;
+    parseLevelText(contents, data, grid.data());
+    std::vector<int32_t> perColumn(GridColumns, 0);
+    for (int32_t column = 0; column < GridColumns; ++column) {
+        for (int32_t row = 0; row < VisibleRows; ++row) {
+            perColumn[column] += grid[cellIndex(column, row)] != Empty ? 1 : 0;
+        }
+    }
+    int32_t window = 0;
+    for (int32_t column = 0; column < GridColumns; ++column) {
+        window += perColumn[column];
+        const int32_t first = column - VisibleColumns + 1;
+        if (first < 0) {
+            continue;
+        }
+        const int32_t waist = cellAt(grid.data(), first + HeroScreenColumn, HeroWaistRow);
+        if (window > best.cells && waist != Enemy) {
+            best = Stretch{levelIndex, first, window};
+        }
+        window -= perColumn[first];
+    }
+    return best;
+}
+
+void drawOnePlayFrame(Game& game) {
+    game.fillWhite();
+    game.drawPlayFrame();
+    SDL_Flip(game.screen);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s GAME_DIR [--quick]\n", argv[0]);
+        return 2;
+    }
+    const bool quick = argc > 2 && std::strcmp(argv[2], "--quick") == 0;
+    const int startRuns = quick ? 3 : 9;
+    const int playFrames = quick ? 60 : 600;
+    const int titleFrames = quick ? 60 : 600;
+
+    bench::GameCopy copy(argv[1]);
+    if (!copy.ok() || chdir(copy.path().c_str()) != 0) {
+        std::fprintf(stderr, "cannot make a copy of %s\n", argv[1]);
+        return 1;
+    }
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // The dummy audio driver mixes for real in its own thread, as a sound
+    // card would make the game do.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    std::cout.rdbuf(std::cerr.rdbuf());
+
+    Game game(GameFlow::StartupOnly);
+    if (game.startupFailed) {
+        std::fprintf(stderr, "the game did not start\n");
+        return 1;
+    }
+    game.runNextScreen();  // loadStory
+    game.runNextScreen();  // loadRecords
+    if (game.nextScreen != Screen::TitleMenu) {
+        std::fprintf(stderr, "no story or saved game in %s\n", argv[1]);
+        return 1;
+    }
+    const int32_t levels = std::min(game.levelCount, MaxLevelFiles);
+
+    // The title menu, as showTitleMenu enters it.
+    game.selection = 0;
+    std::vector<double> titleTimes;
+    for (int frame = 0; frame < titleFrames; ++frame) {
+        const double start = bench::nowMs();
+        game.fillWhite();
+        game.drawTitleFrame();
+        SDL_Flip(game.screen);
+        titleTimes.push_back(bench::nowMs() - start);
+    }
+
+    // Each level started several times, as the end-of-level screen does.
+    double slowestStart = 0.0;
+    double slowestStartCpu = 0.0;
+    double firstStart = 0.0;
+    Stretch busiest;
+    for (int32_t index = 0; index < levels; ++index) {
+        std::vector<double> times;
+        std::vector<double> cpuTimes;
+        for (int run = 0; run < startRuns; ++run) {
+            const double start = bench::nowMs();
+            const double startCpu = bench::threadCpuMs();
+            game.startGame(index);
+            drawOnePlayFrame(game);
+            cpuTimes.push_back(bench::threadCpuMs() - startCpu);
+            times.push_back(bench::nowMs() - start);
+            if (index == 0 && run == 0) {
+                firstStart = times.back();
+            }
+        }
+        const double startMs = bench::median(times);
+        const double startCpuMs = bench::median(cpuTimes);
+        std::fprintf(stderr, "level %d (%s): start %.3f ms, %.3f ms of CPU\n", index,
+                     game.levelFiles[index].c_str(), startMs, startCpuMs);
+        slowestStart = std::max(slowestStart, startMs);
+        slowestStartCpu = std::max(slowestStartCpu, startCpuMs);
+        const Stretch stretch = busiestStretch(game.levelFiles[index], index);
+        if (stretch.cells > busiest.cells) {
+            busiest = stretch;
+        }
+    }
+    if (busiest.levelIndex < 0) {
+        std::fprintf(stderr, "no level to play\n");
+        return 1;
+    }
+    std::fprintf(stderr, "busiest stretch: level %d, columns %d to %d, %d cells\n",
+                 busiest.levelIndex, busiest.column, busiest.column + VisibleColumns - 1,
+                 busiest.cells);
+
+    // Every timed frame draws the same stretch with the hero in the same
+    // state: the camera, the hero and its body, the score and the cell at the
+    // hero's waist (a bonus there would be taken) are put back each time.
+    game.startGame(busiest.levelIndex);
+    game.level->score = busiest.column;
+    const Body bodyAtStart = *game.body;
+    const HeroMotion motionAtStart = game.hero->motion;
+    const int32_t waistIndex = cellIndex(busiest.column + HeroScreenColumn, HeroWaistRow);
+    const int32_t waistCell = waistIndex < 0 ? int32_t{Empty} : game.level->grid[waistIndex];
+    std::vector<double> playTimes;
+    for (int frame = 0; frame < playFrames; ++frame) {
+        game.camera.column = busiest.column - game.level->scrollStep;
+        *game.body = bodyAtStart;
+        game.hero->motion = motionAtStart;
+        if (waistIndex >= 0) {
+            game.level->grid[waistIndex] = waistCell;
+        }
+        const double start = bench::nowMs();
+        drawOnePlayFrame(game);
+        playTimes.push_back(bench::nowMs() - start);
+    }
+
+    bench::printFigure("level_start_ms", slowestStart, "ms");
+    bench::printFigure("level_start_cpu_ms", slowestStartCpu, "ms");
+    bench::printFigure("level_first_start_ms", firstStart, "ms");
+    bench::printFigure("play_frame_ms", bench::median(playTimes), "ms");
+    bench::printFigure("title_frame_ms", bench::median(titleTimes), "ms");
+    return 0;
+}
