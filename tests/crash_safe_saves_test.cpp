@@ -1,0 +1,66 @@
+// A records file rewritten by a process that is killed at any moment holds
+// the old record or the new one, never an empty or a partial file: a crash
+// must not cost the player a record, or turn it into another number.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
+#include "screens/records.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(CrashSafeSaves, AKilledWriterLeavesTheOldRecordOrTheNew) {
+    TempDir dir;
+    // Two records whose squares differ in every digit and in length, so that
+    // any mix of the two, or a cut one, is a text of neither.
+    constexpr int32_t OldRecord = 150;    // 22500
+    constexpr int32_t NewRecord = 99999;  // 9999800001
+    writeFile("Save/keep", "");
+    ASSERT_TRUE(writeRecordFile(0, OldRecord));
+    const std::string oldText = recordSquareText(OldRecord);
+    const std::string newText = recordSquareText(NewRecord);
+
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> microseconds(0, 3000);
+    constexpr int Kills = 300;
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int kill = 0; kill < Kills; ++kill) {
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            // Rewrites the record over and over, as one level end after
+            // another would, until it is killed.
+            for (int i = 0;; ++i) {
+                writeRecordFile(0, i % 2 == 0 ? NewRecord : OldRecord);
+            }
+        }
+        usleep(static_cast<useconds_t>(microseconds(random)));
+        ::kill(writer, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(writer, &status, 0), writer);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        const std::string text = readFile("Save/records-0.rcd");
+        ASSERT_TRUE(text == oldText || text == newText)
+            << "after kill " << kill << " the records file holds \"" << text << "\"";
+        (text == oldText ? sawOld : sawNew) += 1;
+        double square = 0.0;
+        readRecordSquare(text, square);
+        const int32_t record = recordFromSquare(square);
+        ASSERT_TRUE(record == OldRecord || record == NewRecord);
+    }
+    RecordProperty("old_seen", sawOld);
+    RecordProperty("new_seen", sawNew);
+    // The kills did land while the file changed, not only before the first
+    // write or after the last.
+    EXPECT_GT(sawNew, 0);
+}
+
+}  // namespace
