@@ -116,6 +116,14 @@ std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen
     return masks_.size() - 1;
 }
 
+// Our blend reproduces classic SDL 1.2's to the bit. sdl12-compat (which
+// reports 1.2.50 and later) blends through SDL 2 with other rounding, so there
+// the pictures go through SDL's own blits and look the same as everywhere else.
+static bool linkedSdlBlendsLikeOurs() {
+    const SDL_version* linked = SDL_Linked_Version();
+    return linked->major == 1 && linked->minor == 2 && linked->patch < 50;
+}
+
 void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
     // The layouts SDL blits with its plain 32-bit routines: a copy, or the
     // per-pixel alpha blend of 0xAARRGGBB-like pixels.
@@ -151,7 +159,7 @@ void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
     mask.screenRmask = to->Rmask;
     mask.screenGmask = to->Gmask;
     mask.screenBmask = to->Bmask;
-    mask.ownBlit = true;
+    mask.ownBlit = linkedSdlBlendsLikeOurs();
 }
 
 namespace {
