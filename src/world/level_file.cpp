@@ -1,5 +1,7 @@
 #include "world/level_file.h"
 
+#include <algorithm>
+
 #include "util/keyword_text.h"
 #include "world/cell_code.h"
 
@@ -66,10 +68,9 @@ bool readCells(std::string_view text, std::size_t& pos, int32_t* grid, bool& hav
         if (!nextNumber(text, pos, number)) {
             // Nothing more can be read: the remaining cells all get the last
             // number that was read, as if it stood in each of them.
-            if (haveLast) {
-                for (int32_t rest = index; rest < GridCells; ++rest) {
-                    storeCell(grid[rest], last);
-                }
+            // (A last number outside 0..4 leaves every one of them as it was.)
+            if (haveLast && last >= 0 && last <= 4) {
+                std::fill(grid + index, grid + GridCells, CellCodes[last]);
             }
             return false;
         }
