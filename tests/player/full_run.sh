@@ -60,19 +60,8 @@ printf 'name machin\n' >"$work/Player/hero.hr"
 level_marker="Enemies/ennemi-01.imga"
 end_marker="Title/gameover.imga"
 
-# -displayfd: Xvfb picks a display nobody uses and says which once it is
-# ready. -noreset: without it Xvfb resets whenever its last client leaves.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-    >"$work/xvfb.txt" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "no virtual display could be started: $(cat "$work/xvfb.txt")"
-display=":$(head -n 1 "$work/display")"
-export DISPLAY=$display
+source "$(dirname "$0")/lib/virtual_display.sh"
+start_virtual_display "$work" || fail "no virtual display could be started: $(cat "$work/xvfb.log")"
 
 # A sanitizer build would count what libX11 keeps to the end as a leak of ours.
 printf 'leak:libX11.so\n' >"$work/lsan.supp"

@@ -171,19 +171,8 @@ launch "$stub/bin/mosslance-hero" "$xdg"
     fail "with no data the launcher returned $status: $(cat "$work/launch.log")"
 
 # --- 3. The installed game, played ------------------------------------------
-# -noreset: without it Xvfb resets when its last client leaves, and a game
-# started in that moment fails to open the display now and then.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -s "$work/display" ] || abort "Xvfb did not start"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+source "$(dirname "$0")/lib/virtual_display.sh"
+start_virtual_display "$work" || abort "Xvfb did not start"
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 # In a sanitizer build: libX11 keeps two strings that SDL's X11 driver never
 # hands back; every leak of our own still fails the run. (The sanitizers'

@@ -35,15 +35,8 @@ fail() {
     failures=$((failures + 1))
 }
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+source "$(dirname "$0")/lib/virtual_display.sh"
+start_virtual_display "$work" || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 
 # --- What the shipped tree holds -------------------------------------------

@@ -51,19 +51,9 @@ export SDL_AUDIODRIVER=dummy
 printf 'leak:libX11.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
 
-# -noreset: without it Xvfb resets whenever its last client leaves, and a
-# game started in that moment fails to open the display now and then.
-# -displayfd lets Xvfb pick a free display number and tell us once it is ready.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-display=":$(head -n 1 "$work/display")"
+source "$(dirname "$0")/lib/virtual_display.sh"
+start_virtual_display "$work" || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+display=$DISPLAY
 
 # 1. The window. Only a story and a saved-game file, so that the game stays
 # on its title menu; every picture and sound is missing and simply not shown.

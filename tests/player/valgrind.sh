@@ -61,15 +61,8 @@ printf '1\n' >"$tree/Save/save.sv"
     }'
 } >"$tree/Niveaux/valgrind.lvl"
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+source "$(dirname "$0")/lib/virtual_display.sh"
+start_virtual_display "$work" || fail "Xvfb did not start"
 
 (cd "$tree" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec valgrind --tool=memcheck \
     --error-exitcode=99 --leak-check=full --show-leak-kinds=definite \
