@@ -27,39 +27,17 @@
 #include <string>
 #include <vector>
 
+#include "../tests/alpha_bmp.h"
 #include "app/camera.h"
 #include "world/cell_code.h"
 #include "world/level.h"
 
 namespace {
 
-// Writes a 32-bit BMP with alpha (SDL_image reads its fourth byte as alpha),
-// so that the pictures reach the Level the way the game's do.
+// The pictures reach the Level the way the game's do, alpha and all.
 void writePicture(const std::string& path, int width, int height,
                   const std::function<uint32_t(int, int)>& pixel) {
-    std::vector<uint8_t> file(54 + 4 * width * height, 0);
-    const auto put32 = [&file](std::size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) {
-            file[at + i] = static_cast<uint8_t>(value >> (8 * i));
-        }
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    file[26] = 1;
-    file[28] = 32;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            put32(54 + 4 * ((height - 1 - y) * width + x), pixel(x, y));
-        }
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+    writeAlphaBmp(path, width, height, pixel);
 }
 
 // An elliptic sprite centred at (cx, cy): opaque inside, transparent outside,

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "alpha_bmp.h"
 #include "test_support.h"
 #include "world/cell_coverage.h"
 
@@ -44,27 +45,7 @@ std::string levelText(const std::string& keywords, const Cells& cells) {
 // A 32-bit BMP whose fourth byte is alpha; `pixel` gives 0xAARRGGBB.
 void writeAlphaImage(const std::string& path, int width, int height,
                      uint32_t (*pixel)(int x, int y)) {
-    std::string file(54 + 4 * width * height, '\0');
-    const auto put32 = [&file](std::size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) {
-            file[at + i] = static_cast<char>(value >> (8 * i));
-        }
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    file[26] = 1;
-    file[28] = 32;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            put32(54 + 4 * ((height - 1 - y) * width + x), pixel(x, y));
-        }
-    }
-    writeFile(path, file);
+    writeAlphaBmp(path, width, height, pixel);
 }
 
 // A working folder with the level's pictures, and the screen.
