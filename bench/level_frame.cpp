@@ -1,5 +1,5 @@
-// Time of one Level::runFrame on a level whose visible cells are all full,
-// on SDL's dummy video driver.
+// Time of one Level::runFrame and the hero's update after it, on a level
+// whose visible cells are all full, on SDL's dummy video driver.
 //
 //   bench-level_frame [game folder [level file]]
 //
@@ -7,7 +7,8 @@
 // for, with transparent margins like real sprites. With the build's game/
 // folder it draws the game's own bonus, success and enemy pictures and font,
 // and with one of its level files also that level's background, overlay and
-// tiles. The cells are always replaced by a full screen of them.
+// tiles. The cells are always replaced by a full screen of them. The hero is
+// the game's own (from the game folder, or the build's).
 
 #include <SDL/SDL.h>
 #include <stdlib.h>
@@ -28,6 +29,8 @@
 #include <vector>
 
 #include "../tests/alpha_bmp.h"
+#include "actors/body.h"
+#include "actors/hero.h"
 #include "app/camera.h"
 #include "world/cell_code.h"
 #include "world/level.h"
@@ -115,6 +118,10 @@ int main(int argc, char** argv) {
         if (symlink(font, "shark.ttf") != 0) {
             std::printf("no font: the score is not rendered\n");
         }
+        const std::string gamePlayer = std::string(MOSSLANCE_GAME_DIR) + "/Player";
+        if (symlink(gamePlayer.c_str(), "Player") != 0) {
+            std::fprintf(stderr, "no hero to draw\n");
+        }
         mkdir("Niveaux", 0755);
         mkdir("Enemies", 0755);
         writePicture("Niveaux/bonus.png", 60, 70,
@@ -134,6 +141,15 @@ int main(int argc, char** argv) {
     Camera camera;
     auto level = std::make_unique<Level>(argc > 2 ? std::string(argv[2]) : levelPath, &camera);
     level->cellsVisible = true;
+    std::unique_ptr<Hero> hero;
+    std::unique_ptr<Body> body;
+    if (access("Player/hero.hr", R_OK) == 0) {
+        hero = std::make_unique<Hero>("Player/hero.hr", "machin");
+        body = std::make_unique<Body>(level->grid.data(), &camera);
+        hero->body = body.get();
+    } else {
+        std::fprintf(stderr, "no Player/hero.hr: the hero is left out\n");
+    }
     constexpr int WarmUp = 30;
     constexpr int Frames = 300;
     fillGrid(*level, WarmUp + Frames + VisibleColumns + 1);
@@ -147,6 +163,9 @@ int main(int argc, char** argv) {
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuStart);
         const auto start = std::chrono::steady_clock::now();
         level->runFrame();
+        if (hero != nullptr) {
+            hero->update();
+        }
         const auto stop = std::chrono::steady_clock::now();
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuStop);
         if (frame >= WarmUp) {
@@ -160,6 +179,8 @@ int main(int argc, char** argv) {
     std::printf("level_frame_ms %.3f ms\n", times[times.size() / 2]);
     std::printf("level_frame_cpu_ms %.3f ms\n", cpuTimes[cpuTimes.size() / 2]);
 
+    hero.reset();
+    body.reset();
     level.reset();
     SDL_Quit();
     std::error_code ignored;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -326,29 +327,58 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
     writeAlphaImage("t1.png", 43, 33, [](int x, int y) {
         return (y > 12 ? 0xffu : y > 6 ? uint32_t(x * 6) : 0u) << 24 | uint32_t(x * 5);
     });
+    // A background with every alpha value too, larger than the screen.
+    writeAlphaImage("fond.png", 731, 493, [](int x, int y) {
+        return uint32_t((x * 7 + y * 3) & 0xff) << 24 | (uint32_t(x * 131 + y * 17) & 0xffffffu);
+    });
     Cells cells;
     uint32_t seed = 7;
     for (int32_t column = 0; column < 100; ++column) {
         for (int32_t row = 0; row < VisibleRows; ++row) {
             seed = seed * 1103515245u + 12345u;
             const int pick = static_cast<int>((seed >> 16) % 7);
-            cells[{column, row}] = pick < 5 ? pick : 1;
+            // Some rows and columns left empty, where the background shows.
+            const bool clearing = column % 11 == 4 || row % 13 == 6;
+            cells[{column, row}] = clearing ? 0 : pick < 5 ? pick : 1;
         }
     }
     // The same pictures loaded again, and an animation of their own, drawn
     // the plain way: every picture of every cell whole, in order, by SDL.
     Animation plainEnemy("Enemies/ennemi-01.imga", 0.35);
     SurfacePtr plainTile0 = loadImage("t0.png"), plainTile1 = loadImage("t1.png"),
-               plainBonus = loadImage("Niveaux/bonus.png");
-    auto level = makeLevel(cells);
-    for (const auto& [offsetX, offsetY] : {std::pair{0, 0}, std::pair{5, -10}, std::pair{3, 4}}) {
+               plainBonus = loadImage("Niveaux/bonus.png"), plainBackground = loadImage("fond.png");
+    auto level = makeLevel(cells, "img 1 fond.png\n");
+    // The background is drawn where the cells leave it to be seen, at the
+    // level's place, and at others that SDL has to clip.
+    const std::pair<SDL_Rect, SDL_Rect> backgroundPlaces[] = {
+        {SDL_Rect{0, 0, 0, 0}, SDL_Rect{0, 0, 720, 720}},
+        {SDL_Rect{-7, 3, 0, 0}, SDL_Rect{4, -2, 700, 500}},
+        {SDL_Rect{12, -9, 0, 0}, SDL_Rect{-3, 8, 650, 470}}};
+    const std::pair<int, int> offsets[] = {{0, 0}, {5, -10}, {3, 4}};
+    // Everything twice: with the wide blend where the processor has it, and
+    // with the one every processor runs.
+    struct Restore {
+        ~Restore() { CellCoverage::allowAvx2 = true; }
+    } restore;
+    for (int run = 0; run < 6; ++run) {
+        const int pass = run % 3;
+        CellCoverage::allowAvx2 = run < 3;
+        const auto [offsetX, offsetY] = offsets[pass];
         camera.offsetX = offsetX;
         camera.offsetY = offsetY;
+        level->backgroundClip = backgroundPlaces[pass].second;
         for (int repeat = 0; repeat < 5; ++repeat) {
+            level->backgroundRect = backgroundPlaces[pass].first;
             frame(*level);
             const std::vector<uint32_t> drawn = screenPixels();
+            const SDL_Rect drawnRect = level->backgroundRect;
             SDL_FillRect(video.screen(), nullptr,
                          SDL_MapRGB(video.screen()->format, 255, 255, 255));
+            SDL_Rect plainRect = backgroundPlaces[pass].first;
+            SDL_Rect plainClip = backgroundPlaces[pass].second;
+            SDL_UpperBlit(plainBackground.get(), &plainClip, video.screen(), &plainRect);
+            EXPECT_EQ(std::make_tuple(drawnRect.x, drawnRect.y, drawnRect.w, drawnRect.h),
+                      std::make_tuple(plainRect.x, plainRect.y, plainRect.w, plainRect.h));
             for (int32_t i = 0; i < VisibleColumns; ++i) {
                 for (int32_t j = 0; j < VisibleRows; ++j) {
                     const int x = 10 * i - offsetX, y = 10 * j - offsetY;

@@ -9,6 +9,7 @@ constexpr int Block = 5;        // pixels a block side
 constexpr int Margin = 64;      // bit of screen block column 0 in a row
 constexpr int MaxBlocks = 64;   // widest picture tracked, in blocks (one word)
 constexpr int MaxScreen = 192;  // widest screen tracked, in blocks
+constexpr int RowPadding = 8;   // transparent pixels on each side of a copied row
 
 // The 64 bits of `row` from bit `at` on.
 template <std::size_t N>
@@ -124,27 +125,48 @@ static bool linkedSdlBlendsLikeOurs() {
     return linked->major == 1 && linked->minor == 2 && linked->patch < 50;
 }
 
-void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
-    // The layouts SDL blits with its plain 32-bit routines: a copy, or the
-    // per-pixel alpha blend of 0xAARRGGBB-like pixels.
-    SDL_Surface* picture = mask.picture;
+namespace {
+
+// How this code can blit `picture` onto `screen` by itself: as SDL's plain
+// 32-bit routines do, a copy or the per-pixel alpha blend of 0xAARRGGBB-like
+// pixels; or not at all.
+enum class OwnLayout { None, Blended, Copied };
+
+OwnLayout ownLayoutOf(const SDL_Surface* picture, const SDL_Surface* screen) {
     const SDL_PixelFormat* from = picture->format;
     const SDL_PixelFormat* to = screen->format;
-    const bool sameColours = to->BytesPerPixel == 4 && from->Rmask == to->Rmask &&
-                             from->Gmask == to->Gmask && from->Bmask == to->Bmask &&
-                             (from->Rmask | from->Gmask | from->Bmask) == 0x00ffffffu &&
-                             from->Gmask == 0x0000ff00u;
-    const bool blended = (picture->flags & SDL_SRCALPHA) != 0 && from->Amask == 0xff000000u;
-    const bool copied = (picture->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) == 0;
-    if (!sameColours || !(blended || copied) || picture->w > 0xffff) {
+    const bool sameColours =
+        from->BytesPerPixel == 4 && to->BytesPerPixel == 4 && from->Rmask == to->Rmask &&
+        from->Gmask == to->Gmask && from->Bmask == to->Bmask &&
+        (from->Rmask | from->Gmask | from->Bmask) == 0x00ffffffu && from->Gmask == 0x0000ff00u;
+    if (!sameColours) {
+        return OwnLayout::None;
+    }
+    if ((picture->flags & SDL_SRCALPHA) != 0 && from->Amask == 0xff000000u) {
+        return OwnLayout::Blended;
+    }
+    return (picture->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) == 0 ? OwnLayout::Copied
+                                                                    : OwnLayout::None;
+}
+
+}  // namespace
+
+void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
+    SDL_Surface* picture = mask.picture;
+    const OwnLayout layout = ownLayoutOf(picture, screen);
+    const bool blended = layout == OwnLayout::Blended;
+    if (layout == OwnLayout::None || picture->w > 0xffff) {
         return;
     }
-    mask.pixels.resize(static_cast<std::size_t>(picture->w) * picture->h);
+    // Transparent padding lets blend groups run past a row's ends.
+    mask.stride = RowPadding + picture->w + RowPadding;
+    mask.pixels.assign(static_cast<std::size_t>(mask.stride) * picture->h, 0);
     mask.spans.clear();
     for (int y = 0; y < picture->h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(
             static_cast<const uint8_t*>(picture->pixels) + y * picture->pitch);
-        uint32_t* copy = mask.pixels.data() + static_cast<std::size_t>(y) * picture->w;
+        uint32_t* copy =
+            mask.pixels.data() + static_cast<std::size_t>(y) * mask.stride + RowPadding;
         int first = picture->w, end = 0;
         for (int x = 0; x < picture->w; ++x) {
             // A copied picture counts as opaque everywhere.
@@ -156,100 +178,207 @@ void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
         }
         mask.spans.emplace_back(static_cast<uint16_t>(first), static_cast<uint16_t>(end));
     }
-    mask.screenRmask = to->Rmask;
-    mask.screenGmask = to->Gmask;
-    mask.screenBmask = to->Bmask;
+    mask.screenRmask = screen->format->Rmask;
+    mask.screenGmask = screen->format->Gmask;
+    mask.screenBmask = screen->format->Bmask;
     mask.ownBlit = linkedSdlBlendsLikeOurs();
 }
 
 namespace {
 
+typedef uint32_t Pixels8 __attribute__((vector_size(32)));
+
 // SDL 1.2's per-pixel alpha blit of `source` over `target`, as its 32-bit
-// routine does it: a transparent pixel leaves the target, an opaque one
-// replaces its colour, any other blends two colour channels at a time in
-// 32-bit arithmetic; the target's top byte is kept. The blend alone would
-// also leave the target unchanged at alpha 0, so whole spans go through it.
-inline uint32_t blitPixel(uint32_t source, uint32_t target) {
-    const uint32_t alpha = source >> 24;
-    if (alpha == 255) {
-        return (source & 0x00ffffffu) | (target & 0xff000000u);
-    }
-    uint32_t redBlue = target & 0x00ff00ffu;
-    redBlue = (redBlue + (((source & 0x00ff00ffu) - redBlue) * alpha >> 8)) & 0x00ff00ffu;
-    uint32_t green = target & 0x0000ff00u;
-    green = (green + (((source & 0x0000ff00u) - green) * alpha >> 8)) & 0x0000ff00u;
-    return redBlue | green | (target & 0xff000000u);
+// routine does it, eight pixels at a time: a transparent pixel leaves the
+// target, an opaque one replaces its colour, any other blends two colour
+// channels at a time in 32-bit arithmetic; the target's top byte is kept.
+// The blend alone also leaves the target unchanged at alpha 0.
+__attribute__((always_inline)) inline void blend8(uint32_t* target, const uint32_t* source) {
+    Pixels8 from, to;
+    std::memcpy(&from, source, sizeof from);
+    std::memcpy(&to, target, sizeof to);
+    const Pixels8 alpha = from >> 24;
+    Pixels8 redBlue = to & 0x00ff00ffu;
+    redBlue = (redBlue + (((from & 0x00ff00ffu) - redBlue) * alpha >> 8)) & 0x00ff00ffu;
+    Pixels8 green = to & 0x0000ff00u;
+    green = (green + (((from & 0x0000ff00u) - green) * alpha >> 8)) & 0x0000ff00u;
+    const Pixels8 top = to & 0xff000000u;
+    const Pixels8 opaque = reinterpret_cast<Pixels8>(alpha == 255u);
+    const Pixels8 result =
+        (opaque & ((from & 0x00ffffffu) | top)) | (~opaque & (redBlue | green | top));
+    std::memcpy(target, &result, sizeof result);
 }
 
-typedef uint32_t Pixels4 __attribute__((vector_size(16)));
-
-inline Pixels4 blitPixels(Pixels4 source, Pixels4 target) {
-    const Pixels4 alpha = source >> 24;
-    Pixels4 redBlue = target & 0x00ff00ffu;
-    redBlue = (redBlue + (((source & 0x00ff00ffu) - redBlue) * alpha >> 8)) & 0x00ff00ffu;
-    Pixels4 green = target & 0x0000ff00u;
-    green = (green + (((source & 0x0000ff00u) - green) * alpha >> 8)) & 0x0000ff00u;
-    const Pixels4 top = target & 0xff000000u;
-    const Pixels4 opaque = reinterpret_cast<Pixels4>(alpha == 255u);
-    return (opaque & ((source & 0x00ffffffu) | top)) | (~opaque & (redBlue | green | top));
+// Blends `count` pixels in groups of eight. With `overrun` the last group
+// is blended whole even where it runs past `count`; otherwise it goes
+// through a copy and nothing past `count` is touched.
+__attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uint32_t* source,
+                                                     int count, bool overrun) {
+    const int whole = overrun ? (count + 7) / 8 : count / 8;
+    for (int group = 0; group < whole; ++group) {
+        blend8(target + 8 * group, source + 8 * group);
+    }
+    const int rest = count - 8 * whole;
+    if (rest > 0) {
+        uint32_t* last = target + 8 * whole;
+        uint32_t copy[8] = {};
+        std::memcpy(copy, last, sizeof(uint32_t) * rest);
+        blend8(copy, source + 8 * whole);
+        std::memcpy(last, copy, sizeof(uint32_t) * rest);
+    }
 }
 
-void blitSpan(uint32_t* target, const uint32_t* source, int count) {
-    for (; count >= 4; count -= 4, target += 4, source += 4) {
-        Pixels4 from, to;
-        std::memcpy(&from, source, sizeof from);
-        std::memcpy(&to, target, sizeof to);
-        const Pixels4 result = blitPixels(from, to);
-        std::memcpy(target, &result, sizeof result);
+// The screen's pixels as the blits below write them.
+struct ScreenPixels {
+    uint32_t* pixels;
+    int pitch;  // in pixels
+    int width, height;
+
+    uint32_t* at(int x, int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * pitch + x; }
+};
+
+// One cell picture: the rows of its seen blocks.
+struct PartBlit {
+    ScreenPixels screen;
+    const uint32_t* pixels;  // the picture's, rows of `stride`, padded
+    int stride, width, height;
+    const std::pair<uint16_t, uint16_t>* spans;
+    const uint64_t* seen;  // one word a block row, from firstBlockRow on
+    int firstBlockRow, endBlockRow;
+    int x, y;  // where the picture's corner lands on the screen
+};
+
+// Blends every row of a part in groups of eight pixels. All rows of a block
+// row take the same groups, from the first pixel of any of them to be drawn
+// to the last, so that the loops run the same way five times over; and a
+// row's last group may end up to seven pixels past that. The extra pixels
+// are transparent (each picture row is padded with them) or lie in blocks
+// later pictures replace entirely. Groups never leave the screen's row: the
+// last one goes through a copy where it would.
+__attribute__((always_inline)) inline void blendPixels(const PartBlit& blit) {
+    const int screenLeft = -blit.x, screenRight = blit.screen.width - blit.x;
+    const int screenTop = -blit.y, screenBottom = blit.screen.height - blit.y;
+    for (int blockRow = blit.firstBlockRow; blockRow < blit.endBlockRow; ++blockRow) {
+        const uint64_t bits = blit.seen[blockRow - blit.firstBlockRow];
+        const int top = std::max(blockRow * Block, screenTop);
+        const int bottom = std::min({blockRow * Block + Block, blit.height, screenBottom});
+        if (bits == 0 || top >= bottom) {
+            continue;
+        }
+        // From the first seen block of the row to the last: the covered
+        // blocks between get drawn over later anyway, and long spans blend
+        // faster.
+        int from = std::max(__builtin_ctzll(bits) * Block, screenLeft);
+        int to = std::min({(64 - __builtin_clzll(bits)) * Block, blit.width, screenRight});
+        int first = blit.width, end = 0;
+        for (int y = top; y < bottom; ++y) {
+            first = std::min<int>(first, blit.spans[y].first);
+            end = std::max<int>(end, blit.spans[y].second);
+        }
+        from = std::max(from, first);
+        to = std::min(to, end);
+        if (from >= to) {
+            continue;
+        }
+        const bool overrun = from + ((to - from + 7) & ~7) <= screenRight;
+        // from >= screenLeft and top >= screenTop: on the screen.
+        uint32_t* target = blit.screen.at(blit.x + from, blit.y + top);
+        const uint32_t* source =
+            blit.pixels + static_cast<std::ptrdiff_t>(top) * blit.stride + RowPadding + from;
+        for (int y = top; y < bottom; ++y) {
+            blendSpan(target, source, to - from, overrun);
+            target += blit.screen.pitch;
+            source += blit.stride;
+        }
     }
-    for (; count > 0; --count, ++target, ++source) {
-        *target = blitPixel(*source, *target);
+}
+
+// A picture, or part of one, left out where the screen is covered.
+struct UncoveredBlit {
+    ScreenPixels screen;
+    const uint8_t* pixels;  // the picture's pixel drawn at (x, y)
+    int pitch;              // in bytes
+    bool blended;           // per-pixel alpha; else a plain copy
+    int x, y, w, h;         // on the screen, within it
+    const std::array<uint64_t, CellCoverage::Words>* covered;  // one row of bits a block row
+};
+
+__attribute__((always_inline)) inline void blendPixels(const UncoveredBlit& blit) {
+    const auto isCovered = [&blit](int blockRow, int blockColumn) {
+        const int bit = Margin + blockColumn;
+        return ((blit.covered[blockRow][bit >> 6] >> (bit & 63)) & 1) != 0;
+    };
+    const int right = blit.x + blit.w;
+    for (int y = blit.y; y < blit.y + blit.h;) {
+        const int blockRow = y / Block;
+        const int rowsEnd = std::min(blockRow * Block + Block, blit.y + blit.h);
+        for (int x = blit.x; x < right;) {
+            int blockColumn = x / Block;
+            if (isCovered(blockRow, blockColumn)) {
+                x = blockColumn * Block + Block;
+                continue;
+            }
+            while (blockColumn * Block + Block < right && !isCovered(blockRow, blockColumn + 1)) {
+                ++blockColumn;
+            }
+            const int runEnd = std::min(blockColumn * Block + Block, right);
+            for (int row = y; row < rowsEnd; ++row) {
+                const auto* source =
+                    reinterpret_cast<const uint32_t*>(
+                        blit.pixels + static_cast<std::ptrdiff_t>(row - blit.y) * blit.pitch) +
+                    (x - blit.x);
+                if (blit.blended) {
+                    blendSpan(blit.screen.at(x, row), source, runEnd - x, false);
+                } else {
+                    std::memcpy(blit.screen.at(x, row), source, sizeof(uint32_t) * (runEnd - x));
+                }
+            }
+            x = runEnd;
+        }
+        y = rowsEnd;
     }
+}
+
+template <typename Blit>
+void blitPlain(const Blit& blit) {
+    blendPixels(blit);
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same, eight pixels at a time, where the processor has AVX2.
-typedef uint32_t Pixels8 __attribute__((vector_size(32)));
-
-__attribute__((target("avx2"))) void blitSpanAvx2(uint32_t* target, const uint32_t* source,
-                                                  int count) {
-    for (; count >= 8; count -= 8, target += 8, source += 8) {
-        Pixels8 from, to;
-        std::memcpy(&from, source, sizeof from);
-        std::memcpy(&to, target, sizeof to);
-        const Pixels8 alpha = from >> 24;
-        Pixels8 redBlue = to & 0x00ff00ffu;
-        redBlue = (redBlue + (((from & 0x00ff00ffu) - redBlue) * alpha >> 8)) & 0x00ff00ffu;
-        Pixels8 green = to & 0x0000ff00u;
-        green = (green + (((from & 0x0000ff00u) - green) * alpha >> 8)) & 0x0000ff00u;
-        const Pixels8 top = to & 0xff000000u;
-        const Pixels8 opaque = reinterpret_cast<Pixels8>(alpha == 255u);
-        const Pixels8 result =
-            (opaque & ((from & 0x00ffffffu) | top)) | (~opaque & (redBlue | green | top));
-        std::memcpy(target, &result, sizeof result);
-    }
-    blitSpan(target, source, count);
+// The same code compiled for processors with AVX2: eight pixels in one
+// register.
+template <typename Blit>
+__attribute__((target("avx2"))) void blitAvx2(const Blit& blit) {
+    blendPixels(blit);
 }
 
 bool hasAvx2() {
     static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
     return has;
 }
-
-void blitPixelSpan(uint32_t* target, const uint32_t* source, int count) {
-    if (hasAvx2()) {
-        blitSpanAvx2(target, source, count);
-    } else {
-        blitSpan(target, source, count);
-    }
-}
-#else
-void blitPixelSpan(uint32_t* target, const uint32_t* source, int count) {
-    blitSpan(target, source, count);
-}
 #endif
 
+template <typename Blit>
+void blit(const Blit& blit) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    if (CellCoverage::allowAvx2 && hasAvx2()) {
+        blitAvx2(blit);
+        return;
+    }
+#endif
+    blitPlain(blit);
+}
+
 }  // namespace
+
+bool CellCoverage::allowAvx2 = true;
+
+bool CellCoverage::blitsOnItsOwn(const Mask& mask, const SDL_Surface* screen) {
+    const SDL_PixelFormat* format = screen->format;
+    return mask.ownBlit && format->BytesPerPixel == 4 && format->Rmask == mask.screenRmask &&
+           format->Gmask == mask.screenGmask && format->Bmask == mask.screenBmask &&
+           !SDL_MUSTLOCK(screen) && screen->pitch % 4 == 0;
+}
 
 void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
     const Draw& draw = draws[k];
@@ -259,10 +388,7 @@ void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
     }
     const int32_t index = k < maskOfDraw_.size() ? maskOfDraw_[k] : -1;
     const Mask* mask = index >= 0 ? &masks_[static_cast<std::size_t>(index)] : nullptr;
-    const SDL_PixelFormat* format = screen->format;
-    if (mask == nullptr || !mask->ownBlit || format->BytesPerPixel != 4 ||
-        format->Rmask != mask->screenRmask || format->Gmask != mask->screenGmask ||
-        format->Bmask != mask->screenBmask || SDL_MUSTLOCK(screen)) {
+    if (mask == nullptr || !blitsOnItsOwn(*mask, screen)) {
         SDL_Rect source = part;
         SDL_Rect target{static_cast<Sint16>(draw.x + part.x), static_cast<Sint16>(draw.y + part.y),
                         0, 0};
@@ -271,41 +397,92 @@ void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
     }
     // Only the blocks found visible, clipped to the screen (its clip rectangle
     // is the whole screen whenever parts are worked out).
-    const int screenLeft = -draw.x, screenRight = screen->w - draw.x;
-    const int screenTop = -draw.y, screenBottom = screen->h - draw.y;
-    const int firstBlockRow = part.y / Block;
-    const int endBlockRow = (part.y + part.h + Block - 1) / Block;
-    for (int blockRow = firstBlockRow; blockRow < endBlockRow; ++blockRow) {
-        const uint64_t bits =
-            seen_[seenStart_[k] + static_cast<uint32_t>(blockRow - firstBlockRow)];
-        const int top = std::max(blockRow * Block, screenTop);
-        const int bottom = std::min({blockRow * Block + Block, mask->height, screenBottom});
-        // From the first seen block of the row to the last: the covered blocks
-        // between get drawn over later anyway, and long spans blend faster.
-        if (bits != 0 && top < bottom) {
-            const int first = __builtin_ctzll(bits);
-            const int end = 64 - __builtin_clzll(bits);
-            const int left = std::max(first * Block, screenLeft);
-            const int right = std::min({end * Block, mask->width, screenRight});
-            for (int y = top; y < bottom && left < right; ++y) {
-                const int from = std::max<int>(mask->spans[y].first, left);
-                const int to = std::min<int>(mask->spans[y].second, right);
-                if (from >= to) {
-                    continue;
-                }
-                // from >= screenLeft, so draw.x + from is on the screen.
-                auto* target = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen->pixels) +
-                                                           (draw.y + y) * screen->pitch) +
-                               (draw.x + from);
-                const uint32_t* source =
-                    mask->pixels.data() + static_cast<std::size_t>(y) * mask->width + from;
-                blitPixelSpan(target, source, to - from);
-            }
-        }
+    blit(PartBlit{{static_cast<uint32_t*>(screen->pixels), screen->pitch / 4, screen->w, screen->h},
+                  mask->pixels.data(),
+                  mask->stride,
+                  mask->width,
+                  mask->height,
+                  mask->spans.data(),
+                  seen_.data() + seenStart_[k],
+                  part.y / Block,
+                  (part.y + part.h + Block - 1) / Block,
+                  draw.x,
+                  draw.y});
+}
+
+void CellCoverage::drawUncovered(SDL_Surface* picture, const SDL_Rect* source, SDL_Rect* target,
+                                 SDL_Surface* screen) {
+    if (picture == nullptr || screen == nullptr || target == nullptr) {
+        return;
     }
+    // The layouts this code blits by itself: those of the cells' pictures,
+    // kept as they are, in memory.
+    const OwnLayout layout = ownLayoutOf(picture, screen);
+    const bool inMemory = (picture->flags & SDL_RLEACCEL) == 0 && !SDL_MUSTLOCK(picture) &&
+                          picture->pixels != nullptr && !SDL_MUSTLOCK(screen) &&
+                          screen->pitch % 4 == 0;
+    if (!coverageKnown_ || layout == OwnLayout::None || !inMemory || !linkedSdlBlendsLikeOurs()) {
+        SDL_Rect from =
+            source != nullptr ? *source : SDL_Rect{0, 0, Uint16(picture->w), Uint16(picture->h)};
+        SDL_UpperBlit(picture, &from, screen, target);
+        return;
+    }
+    // The clipping SDL_UpperBlit does, which also leaves the drawn rectangle
+    // in `target` as it does.
+    int sourceX = 0, sourceY = 0, w = picture->w, h = picture->h;
+    if (source != nullptr) {
+        sourceX = source->x;
+        sourceY = source->y;
+        w = source->w;
+        h = source->h;
+        if (sourceX < 0) {
+            w += sourceX;
+            target->x = static_cast<Sint16>(target->x - sourceX);
+            sourceX = 0;
+        }
+        w = std::min(w, picture->w - sourceX);
+        if (sourceY < 0) {
+            h += sourceY;
+            target->y = static_cast<Sint16>(target->y - sourceY);
+            sourceY = 0;
+        }
+        h = std::min(h, picture->h - sourceY);
+    }
+    const SDL_Rect& clip = screen->clip_rect;
+    if (clip.x > target->x) {
+        w -= clip.x - target->x;
+        sourceX += clip.x - target->x;
+        target->x = clip.x;
+    }
+    w -= std::max(0, target->x + w - clip.x - clip.w);
+    if (clip.y > target->y) {
+        h -= clip.y - target->y;
+        sourceY += clip.y - target->y;
+        target->y = clip.y;
+    }
+    h -= std::max(0, target->y + h - clip.y - clip.h);
+    if (w <= 0 || h <= 0) {
+        target->w = 0;
+        target->h = 0;
+        return;
+    }
+    target->w = static_cast<Uint16>(w);
+    target->h = static_cast<Uint16>(h);
+    blit(UncoveredBlit{
+        {static_cast<uint32_t*>(screen->pixels), screen->pitch / 4, screen->w, screen->h},
+        static_cast<const uint8_t*>(picture->pixels) +
+            static_cast<std::ptrdiff_t>(sourceY) * picture->pitch + 4 * sourceX,
+        picture->pitch,
+        layout == OwnLayout::Blended,
+        target->x,
+        target->y,
+        w,
+        h,
+        covered_.data()});
 }
 
 void CellCoverage::findVisibleParts(SDL_Surface* screen) {
+    coverageKnown_ = false;
     parts.resize(draws.size());
     maskOfDraw_.assign(draws.size(), -1);
     seenStart_.assign(draws.size(), 0);
@@ -392,4 +569,5 @@ void CellCoverage::findVisibleParts(SDL_Surface* screen) {
             setBitsAt(covered_[row + r], at, mask.replaces[r]);
         }
     }
+    coverageKnown_ = true;
 }

@@ -13,7 +13,8 @@
 // position a cell picture is drawn at; anything it is not sure of is drawn.
 // It also blits what stays, for the common pictures (32-bit, per-pixel alpha,
 // the screen's colour layout) with its own copy of their pixel runs, blending
-// four pixels at a time by SDL's own arithmetic, so the result is the same.
+// eight pixels at a time by SDL 1.2's own arithmetic, so the result is the
+// same; and it draws the layers under the cells only where they can be seen.
 struct CellCoverage {
     struct Draw {
         SDL_Surface* picture;  // null draws nothing
@@ -32,6 +33,22 @@ struct CellCoverage {
 
     // Blits parts[k] of draw k onto `screen`, as SDL_UpperBlit would.
     void drawPart(std::size_t k, SDL_Surface* screen);
+
+    // Blits `source` of `picture` (null: all of it) at `target` as
+    // SDL_UpperBlit does, also leaving the drawn rectangle in `target`, but
+    // not on the screen blocks that the draws of the last findVisibleParts
+    // replace: for the layers under the cells, which get drawn over there.
+    // Call forget() once those draws are on the screen.
+    void drawUncovered(SDL_Surface* picture, const SDL_Rect* source, SDL_Rect* target,
+                       SDL_Surface* screen);
+    void forget() { coverageKnown_ = false; }
+
+    // Whether the blends may use AVX2 where the processor has it; the tests
+    // turn it off to check the other code too.
+    static bool allowAvx2;
+
+    // Words of a row of screen blocks' bits.
+    static constexpr int Words = 5;
 
     std::vector<Draw> draws;  // filled by the level every frame
     std::vector<SDL_Rect> parts;
@@ -53,10 +70,12 @@ struct CellCoverage {
         // for a screen with these colour masks.
         bool ownBlit = false;
         Uint32 screenRmask = 0, screenGmask = 0, screenBmask = 0;
-        std::vector<uint32_t> pixels;
+        std::vector<uint32_t> pixels;  // rows of `stride` pixels
+        int stride = 0;
         std::vector<std::pair<uint16_t, uint16_t>> spans;
     };
     std::size_t maskOf(SDL_Surface* picture, const SDL_Surface* screen);
+    static bool blitsOnItsOwn(const Mask& mask, const SDL_Surface* screen);
     void readRuns(Mask& mask, const SDL_Surface* screen);
     std::vector<int32_t> maskOfDraw_;
     // Per draw, from its part's first block row on: the blocks still seen.
@@ -67,6 +86,6 @@ struct CellCoverage {
     std::size_t lastMask_ = 0;  // draws come in runs of one picture
     // Covered screen blocks, one row of bits per block row; bits outside the
     // screen count as covered.
-    static constexpr int Words = 5;
     std::vector<std::array<uint64_t, Words>> covered_;
+    bool coverageKnown_ = false;  // covered_ holds the last draws' blocks
 };

@@ -111,7 +111,9 @@ void Level::loadLevelFile() {
 void Level::loadImages() {
     extraImage = loadPicture(extraImagePath);
     overlay = loadPicture(overlayPath);
-    background = loadPicture(backgroundPath);
+    // Kept as it is in memory, not run-length encoded: the level draws it by
+    // itself where the cells leave it to be seen (see drawBackground).
+    background = backgroundPath.empty() ? SurfacePtr() : loadImage(backgroundPath);
     tile0Image = loadPicture(tile0Path);
     tile1Image = loadPicture(tile1Path);
 }
@@ -126,6 +128,11 @@ void Level::runFrame() {
         const SDL_Color black{0, 0, 0, 0};
         scoreSurface.reset(TTF_RenderText_Blended(scoreFont.get(), scoreText, black));
     }
+    // The cells are drawn last, but listed first: where they hide the
+    // background entirely it need not be drawn.
+    if (cellsVisible) {
+        listCells();
+    }
     drawBackground();
     drawScoreAndOverlay();
     if (hasLimit && score > limit) {
@@ -139,7 +146,7 @@ void Level::runFrame() {
         blitToScreen(successImage.get(), overlayRect);
     }
     if (cellsVisible) {
-        drawCells();
+        drawListedCells();
     }
 }
 
@@ -151,7 +158,11 @@ void Level::drawBackground() {
         return;
     }
     SDL_Rect clip = backgroundClip;
-    SDL_UpperBlit(background.get(), &clip, screen, &backgroundRect);
+    if (cellsListed) {
+        coverage->drawUncovered(background.get(), &clip, &backgroundRect, screen);
+    } else {
+        SDL_UpperBlit(background.get(), &clip, screen, &backgroundRect);
+    }
 }
 
 void Level::drawScoreAndOverlay() {
@@ -160,6 +171,12 @@ void Level::drawScoreAndOverlay() {
 }
 
 void Level::drawCells() {
+    listCells();
+    drawListedCells();
+}
+
+void Level::listCells() {
+    cellsListed = false;
     if (camera == nullptr) {
         return;
     }
@@ -215,9 +232,18 @@ void Level::drawCells() {
         enemy->frameIndex = enemyFrame;
         enemy->frameClock = enemyClock;
     }
-    SDL_Surface* screen = SDL_GetVideoSurface();
-    coverage->findVisibleParts(screen);
+    coverage->findVisibleParts(SDL_GetVideoSurface());
+    cellsListed = true;
+}
 
+void Level::drawListedCells() {
+    if (!cellsListed) {
+        return;
+    }
+    cellsListed = false;
+    Animation* enemy = enemyAnimation.get();
+    std::vector<CellCoverage::Draw>& draws = coverage->draws;
+    SDL_Surface* screen = SDL_GetVideoSurface();
     for (std::size_t k = 0; k < draws.size(); ++k) {
         const CellCoverage::Draw& draw = draws[k];
         SDL_Rect* rect = &tile0Rect;
@@ -235,4 +261,5 @@ void Level::drawCells() {
         rect->y = static_cast<Sint16>(draw.y);
         coverage->drawPart(k, screen);
     }
+    coverage->forget();
 }

@@ -41,8 +41,11 @@ class Level {
     void loadLevelFile();
     void loadImages();
 
-    // The visible cells only (part of runFrame).
+    // The visible cells only (part of runFrame, which lists them before it
+    // draws the background and draws them after the overlay).
     void drawCells();
+    void listCells();
+    void drawListedCells();
 
     std::array<int32_t, GridCells> grid{};
     SDL_Rect backgroundRect{0, 0, 0, 0};
@@ -72,4 +75,5 @@ class Level {
     std::unique_ptr<Animation> enemyAnimation;
     // Lets drawCells skip the pictures that later ones cover entirely.
     std::unique_ptr<CellCoverage> coverage;
+    bool cellsListed = false;  // listed this frame, not drawn yet
 };
