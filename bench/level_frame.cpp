@@ -1,8 +1,9 @@
 // Time of one Level::runFrame and the hero's update after it, on a level
 // whose visible cells are all full, on SDL's dummy video driver.
 //
-//   bench-level_frame [game folder [level file]]
+//   bench-level_frame [--sse4.1 | --sse2] [game folder [level file]]
 //
+// --sse4.1 and --sse2 time the blends that processors without AVX2 run.
 // Without arguments every picture is made here, at the sizes the art is drawn
 // for, with transparent margins like real sprites. With the build's game/
 // folder it draws the game's own bonus, success and enemy pictures and font,
@@ -33,6 +34,7 @@
 #include "actors/hero.h"
 #include "app/camera.h"
 #include "world/cell_code.h"
+#include "world/cell_coverage.h"
 #include "world/level.h"
 
 namespace {
@@ -69,6 +71,13 @@ void fillGrid(Level& level, int32_t lastColumn) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && (std::string(argv[1]) == "--sse4.1" || std::string(argv[1]) == "--sse2")) {
+        CellCoverage::widestInstructions = std::string(argv[1]) == "--sse2"
+                                               ? CellCoverage::Instructions::Plain
+                                               : CellCoverage::Instructions::Sse41;
+        --argc;
+        ++argv;
+    }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_SetVideoMode(720, 480, 32, SDL_HWSURFACE) == nullptr) {
         std::printf("no video: %s\n", SDL_GetError());

@@ -355,14 +355,16 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
         {SDL_Rect{-7, 3, 0, 0}, SDL_Rect{4, -2, 700, 500}},
         {SDL_Rect{12, -9, 0, 0}, SDL_Rect{-3, 8, 650, 470}}};
     const std::pair<int, int> offsets[] = {{0, 0}, {5, -10}, {3, 4}};
-    // Everything twice: with the wide blend where the processor has it, and
-    // with the one every processor runs.
+    // Everything three times: with the blend for AVX2, for SSE4.1 and for
+    // every processor (each where the processor has it).
+    using Instructions = CellCoverage::Instructions;
     struct Restore {
-        ~Restore() { CellCoverage::allowAvx2 = true; }
+        ~Restore() { CellCoverage::widestInstructions = Instructions::Avx2; }
     } restore;
-    for (int run = 0; run < 6; ++run) {
+    const Instructions widest[] = {Instructions::Avx2, Instructions::Sse41, Instructions::Plain};
+    for (int run = 0; run < 9; ++run) {
         const int pass = run % 3;
-        CellCoverage::allowAvx2 = run < 3;
+        CellCoverage::widestInstructions = widest[run / 3];
         const auto [offsetX, offsetY] = offsets[pass];
         camera.offsetX = offsetX;
         camera.offsetY = offsetY;

@@ -345,24 +345,42 @@ void blitPlain(const Blit& blit) {
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same code compiled for processors with AVX2: eight pixels in one
-// register.
+// The same code compiled for newer processors: SSE4.1 multiplies 32-bit
+// numbers four at a time, which SSE2 has to make up from two; AVX2 holds
+// eight pixels in one register.
+template <typename Blit>
+__attribute__((target("sse4.1"))) void blitSse41(const Blit& blit) {
+    blendPixels(blit);
+}
+
 template <typename Blit>
 __attribute__((target("avx2"))) void blitAvx2(const Blit& blit) {
     blendPixels(blit);
 }
 
-bool hasAvx2() {
-    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-    return has;
+CellCoverage::Instructions processorInstructions() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2")     ? CellCoverage::Instructions::Avx2
+           : __builtin_cpu_supports("sse4.1") ? CellCoverage::Instructions::Sse41
+                                              : CellCoverage::Instructions::Plain;
+}
+#else
+CellCoverage::Instructions processorInstructions() {
+    return CellCoverage::Instructions::Plain;
 }
 #endif
 
 template <typename Blit>
 void blit(const Blit& blit) {
+    static const CellCoverage::Instructions available = processorInstructions();
+    const auto usable = std::min(available, CellCoverage::widestInstructions);
 #if defined(__GNUC__) && defined(__x86_64__)
-    if (CellCoverage::allowAvx2 && hasAvx2()) {
+    if (usable == CellCoverage::Instructions::Avx2) {
         blitAvx2(blit);
+        return;
+    }
+    if (usable == CellCoverage::Instructions::Sse41) {
+        blitSse41(blit);
         return;
     }
 #endif
@@ -371,7 +389,7 @@ void blit(const Blit& blit) {
 
 }  // namespace
 
-bool CellCoverage::allowAvx2 = true;
+CellCoverage::Instructions CellCoverage::widestInstructions = CellCoverage::Instructions::Avx2;
 
 bool CellCoverage::blitsOnItsOwn(const Mask& mask, const SDL_Surface* screen) {
     const SDL_PixelFormat* format = screen->format;

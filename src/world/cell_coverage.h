@@ -43,9 +43,10 @@ struct CellCoverage {
                        SDL_Surface* screen);
     void forget() { coverageKnown_ = false; }
 
-    // Whether the blends may use AVX2 where the processor has it; the tests
-    // turn it off to check the other code too.
-    static bool allowAvx2;
+    // The widest instructions the blends may use where the processor has
+    // them; the tests lower it to check the other code too.
+    enum class Instructions { Plain, Sse41, Avx2 };
+    static Instructions widestInstructions;
 
     // Words of a row of screen blocks' bits.
     static constexpr int Words = 5;
