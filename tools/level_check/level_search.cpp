@@ -33,36 +33,8 @@ struct Node {
     int32_t score = 0;
 };
 
-struct Choice {
-    HeroMotion motion;
-    SpaceInput input;
-};
+}  // namespace
 
-HeroMotion applyInput(HeroMotion motion, SpaceInput input) {
-    switch (input) {
-        case SpaceInput::Nothing:
-            break;
-        case SpaceInput::Press:
-            motion.pressSpace();
-            break;
-        case SpaceInput::Release:
-            motion.releaseSpace();
-            break;
-        case SpaceInput::PressRelease:
-            motion.pressSpace();
-            motion.releaseSpace();
-            break;
-        case SpaceInput::ReleasePress:
-            motion.releaseSpace();
-            motion.pressSpace();
-            break;
-    }
-    return motion;
-}
-
-// The distinct motions the five inputs lead to (many coincide: a press in the
-// air does nothing, a press then a release is a release). The first input of
-// each kind is kept, so a replayed run uses the plainest keys.
 int32_t distinctChoices(const HeroMotion& motion, bool airJumps, std::array<Choice, 5>& out) {
     static constexpr SpaceInput inputs[5] = {SpaceInput::Nothing, SpaceInput::Press,
                                              SpaceInput::Release, SpaceInput::PressRelease,
@@ -88,6 +60,8 @@ int32_t distinctChoices(const HeroMotion& motion, bool airJumps, std::array<Choi
     }
     return count;
 }
+
+namespace {
 
 // The inputs worth trying from a motion, worked out once per speed and motion
 // state: most states share a handful of them.
@@ -206,20 +180,6 @@ class StateTable {
     std::vector<double> spareSpeeds_;
 };
 
-// One frame of the play loop for one state: the hero's update, then the cell
-// two rows above the body. Returns the score change; the body holds the rest.
-int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid) {
-    motion.step(body);
-    const int32_t cell = cellAt(grid, body.gridColumn, body.gridRow - 2);
-    if (cell == Bonus) {
-        return 1 + 50;
-    }
-    if (cell == Enemy) {
-        return 1 - 100;
-    }
-    return 1;
-}
-
 // Parent position (in the previous frame's list) and input, packed.
 uint32_t packLink(int32_t parent, SpaceInput input) {
     return (static_cast<uint32_t>(parent) << 3) | static_cast<uint32_t>(input);
@@ -249,6 +209,40 @@ void merge(StateTable& table, std::vector<Node>& list, std::vector<uint32_t>& li
 }
 
 }  // namespace
+
+HeroMotion applyInput(HeroMotion motion, SpaceInput input) {
+    switch (input) {
+        case SpaceInput::Nothing:
+            break;
+        case SpaceInput::Press:
+            motion.pressSpace();
+            break;
+        case SpaceInput::Release:
+            motion.releaseSpace();
+            break;
+        case SpaceInput::PressRelease:
+            motion.pressSpace();
+            motion.releaseSpace();
+            break;
+        case SpaceInput::ReleasePress:
+            motion.releaseSpace();
+            motion.pressSpace();
+            break;
+    }
+    return motion;
+}
+
+int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid) {
+    motion.step(body);
+    const int32_t cell = cellAt(grid, body.gridColumn, body.gridRow - 2);
+    if (cell == Bonus) {
+        return 1 + 50;
+    }
+    if (cell == Enemy) {
+        return 1 - 100;
+    }
+    return 1;
+}
 
 SearchResult searchLevel(const int32_t* grid, const SearchOptions& options) {
     SearchResult result;
@@ -361,4 +355,15 @@ std::vector<RunFrame> replayRun(const int32_t* grid, const std::vector<SpaceInpu
         }
     }
     return frames;
+}
+
+int32_t lastGroundColumn(const int32_t* grid) {
+    for (int32_t column = GridColumns - 1; column >= 0; --column) {
+        for (int32_t row = 0; row < VisibleRows; ++row) {
+            if (isSolid(cellAt(grid, column, row))) {
+                return column;
+            }
+        }
+    }
+    return -1;
 }

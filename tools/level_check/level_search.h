@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
+
+#include "actors/hero_motion.h"
 
 #include "world/cell_code.h"
 
@@ -23,6 +26,30 @@ constexpr int32_t HeroColumnOffset = 31;
 constexpr int32_t frameOverColumn(int32_t column) {
     return column - HeroColumnOffset;
 }
+
+class Body;
+
+// The motion after the player's keys between two frames.
+HeroMotion applyInput(HeroMotion motion, SpaceInput input);
+
+struct Choice {
+    HeroMotion motion;
+    SpaceInput input;
+};
+
+// The distinct motions the five inputs lead to (many coincide: a press in the
+// air does nothing, a press then a release is a release), each with the first
+// input that gives it, so a replayed run uses the plainest keys. Without
+// airJumps, "release then press" is left out while the hero is off the ground.
+int32_t distinctChoices(const HeroMotion& motion, bool airJumps, std::array<Choice, 5>& out);
+
+// One frame of the play loop for one state: the hero's update, then the cell
+// two rows above the body. Returns the score change; the body holds the rest.
+int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid);
+
+// The last column with anything solid in the visible rows: a level is as long
+// as its ground, and past it the hero falls out.
+int32_t lastGroundColumn(const int32_t* grid);
 
 struct SearchOptions {
     // The run must live through the frame in which the hero is over this column.

@@ -1,0 +1,213 @@
+// level_model: plays a level many times the way a practised person does, and
+// says how many get to the end and past the limit.
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "player_model.h"
+#include "survival_table.h"
+#include "util/keyword_text.h"
+#include "world/cell_code.h"
+#include "world/level_file.h"
+
+namespace {
+
+void printHelp() {
+    std::cout
+        << "Usage: level_model LEVELFILE [--plays N] [--sigma MS] [--seed S] [--threads T]\n"
+           "                   [--limit-share P] [--expect-finish LO HI] [--expect-pass LO HI]\n"
+           "                   [--play-log SEED]\n"
+           "\n"
+           "Plays LEVELFILE N times (1000) as a practised player would, with the game's own\n"
+           "hero and body rules, and prints the share of plays that finish the level (live\n"
+           "through the frame over the last column with ground), the share whose score is\n"
+           "above the file's \"limite\", and the median and 10th percentile of the time\n"
+           "lived (in seconds, 31 ms a frame) and of the score.\n"
+           "\n"
+           "How the player aims. It sees the screen: the columns from the hero's to the\n"
+           "right edge, the next 40 frames. Before each key event it weighs every timing of\n"
+           "that event. A timing is safe when, from where it leads, the hero can still live\n"
+           "through the last frame on screen with some later keys (worked out exactly\n"
+           "from the columns on screen, nothing beyond). Its worth is what it gains in\n"
+           "bonuses (+50) and loses to enemies (-100) until the hero, back on the ground,\n"
+           "would run off it again, or the screen ends; a press counts with the release\n"
+           "the player would then aim at. The player aims at the middle of the run of\n"
+           "consecutive timings worth the most that still leaves 2 sigma of safe timings\n"
+           "on either side of the aim; failing that, at the middle of the widest run of\n"
+           "safe timings, or it does nothing when doing nothing is safe. It settles on an\n"
+           "aim 3 sigma (at least 3 frames) before it and then misses it by a Gaussian\n"
+           "error of sigma ms; a frame is 31 ms, so the key moves by whole frames. It never\n"
+           "releases and presses between the same two frames (no mid-air jumps), and\n"
+           "lets go as soon as the hero stands again with the key held. A play begins with\n"
+           "the release that the level menu's confirming key leaves for the first frame.\n"
+           "\n"
+           "Options:\n"
+           "  --plays N            plays (1000); play i uses seed (S, i), so the figures\n"
+           "                       are the same on every run\n"
+           "  --sigma MS           the player's timing error, a standard deviation (60)\n"
+           "  --seed S             the seed of the plays (1)\n"
+           "  --threads T          plays at once (the processor count)\n"
+           "  --limit-share P      also print \"limite N\": the score a share P of the\n"
+           "                       plays is above\n"
+           "  --expect-finish LO HI, --expect-pass LO HI\n"
+           "                       exit 1 unless the finish (pass) share is within LO..HI\n"
+           "  --play-log SEED      play once with that seed and print its key events, frame\n"
+           "                       by frame, and its score\n"
+           "\n"
+           "Exits 0, 1 when an expectation fails, 3 on bad arguments or an unreadable file."
+        << std::endl;
+}
+
+bool parseInt(const char* text, int32_t& value) {
+    std::size_t used = 0;
+    return text::parseInt32(text, value, &used) && used == std::strlen(text);
+}
+
+bool parseShare(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value >= 0.0 && value <= 1.0;
+}
+
+struct Range {
+    bool set = false;
+    double low = 0.0;
+    double high = 1.0;
+};
+
+bool within(const char* what, double share, const Range& range) {
+    if (!range.set) {
+        return true;
+    }
+    const bool ok = share >= range.low && share <= range.high;
+    std::cout << what << " " << (ok ? "within " : "OUTSIDE ") << range.low << ".." << range.high
+              << std::endl;
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string levelPath;
+    int32_t plays = 1000;
+    int32_t seed = 1;
+    int32_t threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    int32_t logSeed = -1;
+    double limitShare = -1.0;
+    ModelOptions options;
+    Range finishRange;
+    Range passRange;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            printHelp();
+            return 0;
+        }
+        const bool hasValue = i + 1 < argc;
+        const bool hasTwo = i + 2 < argc;
+        int32_t number = 0;
+        if (arg == "--plays" && hasValue && parseInt(argv[i + 1], plays) && plays > 0) {
+            ++i;
+        } else if (arg == "--sigma" && hasValue && parseInt(argv[i + 1], number) && number >= 0 &&
+                   number <= 1000) {
+            options.sigmaMs = number;
+            ++i;
+        } else if (arg == "--seed" && hasValue && parseInt(argv[i + 1], seed) && seed >= 0) {
+            ++i;
+        } else if (arg == "--threads" && hasValue && parseInt(argv[i + 1], threads) &&
+                   threads > 0) {
+            ++i;
+        } else if (arg == "--play-log" && hasValue && parseInt(argv[i + 1], logSeed) &&
+                   logSeed >= 0) {
+            ++i;
+        } else if (arg == "--limit-share" && hasValue && parseShare(argv[i + 1], limitShare)) {
+            ++i;
+        } else if ((arg == "--expect-finish" || arg == "--expect-pass") && hasTwo) {
+            Range& range = arg == "--expect-finish" ? finishRange : passRange;
+            if (!parseShare(argv[i + 1], range.low) || !parseShare(argv[i + 2], range.high)) {
+                std::cout << "level_model: " << arg << " wants two shares from 0 to 1" << std::endl;
+                return 3;
+            }
+            range.set = true;
+            i += 2;
+        } else if (!arg.empty() && arg[0] != '-' && levelPath.empty()) {
+            levelPath = arg;
+        } else {
+            std::cout << "level_model: unexpected argument " << arg << std::endl;
+            printHelp();
+            return 3;
+        }
+    }
+    if (levelPath.empty()) {
+        printHelp();
+        return 3;
+    }
+    std::string contents;
+    if (!text::readWholeFile(levelPath, contents)) {
+        std::cout << "level_model: cannot open " << levelPath << std::endl;
+        return 3;
+    }
+    LevelFileData data;
+    std::vector<int32_t> grid(GridCells, Empty);
+    parseLevelText(contents, data, grid.data());
+
+    const auto start = std::chrono::steady_clock::now();
+    const SurvivalTable table(grid.data());
+    const auto tableDone = std::chrono::steady_clock::now();
+    const PlayerModel model(grid.data(), table, options);
+
+    if (logSeed >= 0) {
+        const PlayResult play = model.play(static_cast<uint64_t>(logSeed));
+        for (std::size_t i = 0; i < play.inputs.size(); ++i) {
+            if (play.inputs[i] != SpaceInput::Nothing) {
+                std::cout << "frame " << i + 1 << " "
+                          << (play.inputs[i] == SpaceInput::Press ? "press" : "release")
+                          << std::endl;
+            }
+        }
+        std::cout << "frames " << play.frames << std::endl;
+        std::cout << "score " << play.score << std::endl;
+        std::cout << "finished " << (play.finished ? "yes" : "no") << std::endl;
+        return 0;
+    }
+
+    const std::vector<PlayResult> results =
+        playMany(model, static_cast<uint64_t>(seed), plays, threads);
+    const auto done = std::chrono::steady_clock::now();
+    const int32_t limit = data.hasLimit ? data.limit : INT32_MAX;
+    const ModelFigures figures = summarize(results, limit);
+    const auto ms = [](auto from, auto to) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+    };
+    char line[200];
+    std::cout << "plays " << figures.plays << std::endl;
+    std::cout << "sigma_ms " << options.sigmaMs << std::endl;
+    std::snprintf(line, sizeof line, "length_seconds %.1f", model.finishFrame() * FrameMs / 1000);
+    std::cout << line << std::endl;
+    std::snprintf(line, sizeof line, "finish_share %.3f", figures.finishShare);
+    std::cout << line << std::endl;
+    if (data.hasLimit) {
+        std::snprintf(line, sizeof line, "pass_share %.3f (limite %d)", figures.passShare,
+                      data.limit);
+        std::cout << line << std::endl;
+    }
+    std::snprintf(line, sizeof line, "seconds_median %.1f tenth %.1f", figures.medianSeconds,
+                  figures.tenthSeconds);
+    std::cout << line << std::endl;
+    std::cout << "score_median " << figures.medianScore << " tenth " << figures.tenthScore
+              << std::endl;
+    std::cout << "table_ms " << ms(start, tableDone) << " plays_ms " << ms(tableDone, done)
+              << std::endl;
+    if (limitShare >= 0.0) {
+        std::cout << "limite " << limitPassedBy(results, limitShare) << std::endl;
+    }
+    const bool finishOk = within("finish_share", figures.finishShare, finishRange);
+    const bool passOk = within("pass_share", data.hasLimit ? figures.passShare : 0.0, passRange);
+    return finishOk && passOk ? 0 : 1;
+}

@@ -1,0 +1,473 @@
+#include "player_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "actors/body.h"
+#include "app/camera.h"
+#include "world/cell_code.h"
+
+namespace {
+
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
+// splitmix64, and normal numbers from it by Box-Muller: the same plays on
+// every platform for a seed.
+class Rng {
+  public:
+    explicit Rng(uint64_t seed) : state_(seed) {}
+    uint64_t next() {
+        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double uniform() { return (static_cast<double>(next() >> 11) + 0.5) / 9007199254740992.0; }
+    double normal() {
+        const double radius = std::sqrt(-2.0 * std::log(uniform()));
+        return radius * std::cos(6.283185307179586 * uniform());
+    }
+
+  private:
+    uint64_t state_;
+};
+
+// A key event's timing, and what it leads to.
+struct Option {
+    bool safe = false;
+    int32_t worth = 0;
+};
+
+struct Aim {
+    bool wait = true;  // nothing worth doing, or nothing safe
+    double at = 0.0;   // in frames: the gap before frame g spans (g - 1, g]
+};
+
+// The gap before frame g covers the times (g - 1, g] in frames.
+int32_t gapAt(double time) {
+    return static_cast<int32_t>(std::ceil(time));
+}
+
+// Chooses what to aim at among options[i], the timings of gaps first + i.
+// An open end is one past which every timing is as good as the last.
+Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
+              int32_t waitWorth, double minRoom) {
+    std::vector<int32_t> worths;
+    for (const Option& option : options) {
+        if (option.safe) {
+            worths.push_back(option.worth);
+        }
+    }
+    std::sort(worths.begin(), worths.end(), std::greater<int32_t>());
+    worths.erase(std::unique(worths.begin(), worths.end()), worths.end());
+
+    const int32_t count = static_cast<int32_t>(options.size());
+    Aim best;
+    for (int32_t worth : worths) {
+        if (waitSafe && worth <= waitWorth) {
+            return Aim{};
+        }
+        double bestRoom = -1.0;
+        for (int32_t safeFirst = 0; safeFirst < count;) {
+            if (!options[static_cast<std::size_t>(safeFirst)].safe) {
+                ++safeFirst;
+                continue;
+            }
+            int32_t safeLast = safeFirst;
+            while (safeLast + 1 < count && options[static_cast<std::size_t>(safeLast + 1)].safe) {
+                ++safeLast;
+            }
+            const double safeEnd = (openEnd && safeLast == count - 1) ? Infinity : safeLast;
+            for (int32_t a = safeFirst; a <= safeLast;) {
+                if (options[static_cast<std::size_t>(a)].worth < worth) {
+                    ++a;
+                    continue;
+                }
+                int32_t b = a;
+                while (b + 1 <= safeLast &&
+                       options[static_cast<std::size_t>(b + 1)].worth >= worth) {
+                    ++b;
+                }
+                const double middle =
+                    (a - 1 + b) / 2.0 + 1.0;  // in option units, gap a spans (a, a+1]
+                const double room = std::min(middle - safeFirst, safeEnd + 1.0 - middle);
+                if (room > bestRoom) {
+                    bestRoom = room;
+                    best = Aim{false, first - 1 + middle};
+                }
+                a = b + 1;
+            }
+            safeFirst = safeLast + 1;
+        }
+        if (bestRoom >= minRoom) {
+            return best;
+        }
+    }
+    // No valuable timing leaves room: do nothing if that is safe, else aim
+    // at the middle of the widest safe run (the last pass looked at them all).
+    return waitSafe ? Aim{} : best;
+}
+
+}  // namespace
+
+struct PlayerModel::State {
+    int32_t y = 240;
+    HeroMotion motion;
+};
+
+// A key event aimed at, or a time to look again.
+struct PlayerModel::Plan {
+    bool aimed = false;     // found something to aim at
+    bool act = false;       // and commits to it now
+    double at = 0.0;        // the aim, in frames
+    int32_t lookAgain = 0;  // the frame after which to plan again, when not acting
+};
+
+namespace {
+
+struct Step {
+    int32_t points = 0;  // bonuses and enemies only
+    bool fellOut = false;
+};
+
+// Frame `frame` of the play loop from `state` (whose key events are applied).
+template <typename State>
+Step stepFrame(const int32_t* grid, int32_t frame, State& state) {
+    Camera camera;
+    camera.column = frame;
+    Body body(const_cast<int32_t*>(grid), &camera);
+    body.y = state.y;
+    const int32_t points = playFrame(body, state.motion, grid) - 1;
+    state.y = body.y;
+    return Step{points, body.fellOut != 0};
+}
+
+// The bonuses and enemies met from `state` (before frame `frame`, keys
+// applied) with no further key, until the view's end, a fall, or the hero
+// running off the ground again once it has come down.
+template <typename State>
+int32_t worthWithoutKeys(const int32_t* grid, int32_t frame, State state, int32_t last) {
+    int32_t worth = 0;
+    for (; frame <= last; ++frame) {
+        const Step step = stepFrame(grid, frame, state);
+        worth += step.points;
+        if (step.fellOut) {
+            return worth;
+        }
+        if (state.motion.motionState == MotionOnGround) {
+            break;
+        }
+    }
+    // Standing, the body keeps its row: it meets the cells two rows above it
+    // until the cell under it is no longer solid (and meets that column too).
+    const int32_t row = state.y / CellSize;
+    for (++frame; frame <= last; ++frame) {
+        const int32_t column = frame + HeroColumnOffset;
+        const int32_t cell = cellAt(grid, column, row - 2);
+        worth += cell == Bonus ? 50 : cell == Enemy ? -100 : 0;
+        if (!isSolid(cellAt(grid, column, row + 1))) {
+            break;
+        }
+    }
+    return worth;
+}
+
+}  // namespace
+
+PlayerModel::PlayerModel(const int32_t* grid, const SurvivalTable& table,
+                         const ModelOptions& options)
+    : grid_(grid), table_(table), options_(options) {
+    finishFrame_ = frameOverColumn(lastGroundColumn(grid));
+    // Bonuses and enemies up to each column, so that a stretch without any
+    // is known to be worth nothing at a glance.
+    pickupsBefore_.assign(GridColumns + 1, 0);
+    for (int32_t column = 0; column < GridColumns; ++column) {
+        int32_t count = 0;
+        for (int32_t row = 0; row < GridRows; ++row) {
+            const int32_t cell = cellAt(grid, column, row);
+            count += (cell == Bonus || cell == Enemy) ? 1 : 0;
+        }
+        pickupsBefore_[static_cast<std::size_t>(column + 1)] =
+            pickupsBefore_[static_cast<std::size_t>(column)] + count;
+    }
+    minRoom_ = std::max(1.0, 2.0 * options.sigmaMs / FrameMs);
+    leadFrames_ = std::max(3, static_cast<int32_t>(std::ceil(3.0 * options.sigmaMs / FrameMs)));
+}
+
+bool PlayerModel::somethingBetween(int32_t firstFrame, int32_t lastFrame) const {
+    const int32_t first = std::clamp(firstFrame + HeroColumnOffset, 0, GridColumns);
+    const int32_t last = std::clamp(lastFrame + HeroColumnOffset, first - 1, GridColumns - 1);
+    return pickupsBefore_[static_cast<std::size_t>(last + 1)] >
+           pickupsBefore_[static_cast<std::size_t>(first)];
+}
+
+int32_t PlayerModel::horizon(int32_t now) const {
+    return std::min(now + options_.viewFrames, table_.lastAliveFrame());
+}
+
+// The release, with the key held since a press: `state` is the hero after
+// frame `now`, and the view ends with frame `last`. The timings run from
+// `earliest` to the frame the held hero lands in, plus one (letting go on the
+// ground, as good as holding on), or to one past the view.
+PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int32_t earliest,
+                                           int32_t last) const {
+    Plan plan;
+    plan.lookAgain = now + 1;
+    if (state.motion.motionState == MotionOnGround) {
+        plan.aimed = plan.act = true;  // standing again: let go at once
+        plan.at = now + 0.5;
+        return plan;
+    }
+    std::vector<Option> options;
+    int32_t first = std::max(now + 1, earliest);
+    bool openEnd = false;
+    State held = state;
+    int32_t heldWorth = 0;  // met while holding, before the release
+    for (int32_t gap = now + 1; gap <= last + 1; ++gap) {
+        if (gap > last) {
+            // Holding on past what can be seen: safe as far as it can tell.
+            if (gap >= earliest) {
+                options.push_back(Option{true, heldWorth});
+                openEnd = true;
+            }
+            break;
+        }
+        if (gap >= earliest) {
+            State released = held;
+            released.motion = applyInput(released.motion, SpaceInput::Release);
+            State after = released;
+            const Step step = stepFrame(grid_, gap, after);
+            Option option;
+            option.safe =
+                !step.fellOut && table_.framesLeft(gap, after.y, after.motion) >= last - gap;
+            if (option.safe) {
+                option.worth = heldWorth + (somethingBetween(gap, last)
+                                                ? worthWithoutKeys(grid_, gap, released, last)
+                                                : 0);
+            }
+            options.push_back(option);
+        }
+        const Step step = stepFrame(grid_, gap, held);
+        heldWorth += step.points;
+        if (step.fellOut) {
+            break;
+        }
+        if (held.motion.motionState == MotionOnGround) {
+            // Landed holding the key: letting go later changes nothing more.
+            if (gap + 1 >= earliest) {
+                Option option;
+                option.safe = table_.framesLeft(gap, held.y, held.motion) >= last - gap;
+                option.worth = heldWorth + worthWithoutKeys(grid_, gap + 1, held, last);
+                options.push_back(option);
+                openEnd = true;
+            }
+            break;
+        }
+    }
+    const Aim aim = chooseAim(options, first, openEnd, false, 0, minRoom_);
+    if (aim.wait) {
+        return plan;  // nothing safe: hold on and look again
+    }
+    plan.aimed = true;
+    plan.act = aim.at - now <= leadFrames_;
+    plan.at = aim.at;
+    plan.lookAgain = std::max(now + 1, static_cast<int32_t>(aim.at) - leadFrames_);
+    return plan;
+}
+
+PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_t earliest) const {
+    Plan plan;
+    plan.lookAgain = now + 1;
+    const int32_t last = horizon(now);
+    if (last <= now) {
+        return plan;
+    }
+    // The hero with no key pressed, and what that meets.
+    std::vector<State> path(1, state);  // path[k]: after frame now + k
+    std::vector<int32_t> worthBefore(1, 0);
+    bool waitSafe = true;
+    for (int32_t frame = now + 1; frame <= last; ++frame) {
+        State next = path.back();
+        const Step step = stepFrame(grid_, frame, next);
+        if (step.fellOut) {
+            waitSafe = false;
+            break;
+        }
+        path.push_back(next);
+        worthBefore.push_back(worthBefore.back() + step.points);
+    }
+    if (waitSafe && !somethingBetween(now + 1, last)) {
+        return plan;  // a plain run ahead: nothing to do yet
+    }
+    const int32_t waitWorth = waitSafe ? worthWithoutKeys(grid_, now + 1, state, last) : 0;
+
+    std::vector<Option> options;
+    const int32_t first = std::max(now + 1, earliest);
+    for (int32_t gap = first; gap <= last; ++gap) {
+        const std::size_t k = static_cast<std::size_t>(gap - 1 - now);
+        Option option;
+        if (k < path.size() && path[k].motion.motionState == MotionOnGround) {
+            State pressed = path[k];
+            pressed.motion = applyInput(pressed.motion, SpaceInput::Press);
+            const Step step = stepFrame(grid_, gap, pressed);
+            if (!step.fellOut && table_.framesLeft(gap, pressed.y, pressed.motion) >= last - gap) {
+                // How the model would then let go, and what the jump is worth.
+                const Plan release = planRelease(gap, pressed, gap + 1, last);
+                if (release.aimed) {
+                    const int32_t releaseGap = std::max(gap + 1, gapAt(release.at));
+                    State flown = pressed;
+                    int32_t worth = worthBefore[k] + step.points;
+                    int32_t frame = gap + 1;
+                    for (; frame < releaseGap && frame <= last; ++frame) {
+                        const Step held = stepFrame(grid_, frame, flown);
+                        worth += held.points;
+                        if (held.fellOut) {
+                            break;
+                        }
+                    }
+                    flown.motion = applyInput(flown.motion, SpaceInput::Release);
+                    option.safe = true;
+                    option.worth = worth + worthWithoutKeys(grid_, frame, flown, last);
+                }
+            }
+        }
+        options.push_back(option);
+    }
+    const Aim aim = chooseAim(options, first, false, waitSafe, waitWorth, minRoom_);
+    if (aim.wait) {
+        plan.lookAgain = now + (waitSafe ? 3 : 1);
+        return plan;
+    }
+    plan.aimed = true;
+    plan.act = aim.at - now <= leadFrames_;
+    plan.at = aim.at;
+    plan.lookAgain = std::max(now + 1, static_cast<int32_t>(aim.at) - leadFrames_);
+    return plan;
+}
+
+PlayResult PlayerModel::play(uint64_t seed) const {
+    Rng rng(seed);
+    PlayResult result;
+    State state;
+    bool keyDown = false;
+    int32_t lastEventGap = 1;
+    int32_t pendingGap = 0;  // 0: no event on its way
+    bool pendingPress = false;
+    int32_t lookAgain = 0;
+    const int32_t lastFrame = table_.lastAliveFrame() + 1;
+    for (int32_t frame = 1; frame <= lastFrame; ++frame) {
+        const int32_t now = frame - 1;
+        if (pendingGap == 0 && now >= lookAgain) {
+            const Plan plan = keyDown ? planRelease(now, state, lastEventGap + 1, horizon(now))
+                                      : planPress(now, state, lastEventGap + 1);
+            lookAgain = plan.lookAgain;
+            if (plan.act) {
+                const double actual = plan.at + rng.normal() * options_.sigmaMs / FrameMs;
+                pendingGap = std::max({gapAt(actual), now + 1, lastEventGap + 1});
+                pendingPress = !keyDown;
+            }
+        }
+        // The level menu's confirming key leaves a release for the first frame.
+        SpaceInput input = frame == 1 ? SpaceInput::Release : SpaceInput::Nothing;
+        if (pendingGap == frame) {
+            input = pendingPress ? SpaceInput::Press : SpaceInput::Release;
+            keyDown = pendingPress;
+            lastEventGap = frame;
+            pendingGap = 0;
+            lookAgain = frame;
+        }
+        state.motion = applyInput(state.motion, input);
+        result.inputs.push_back(input);
+        Camera camera;
+        camera.column = frame;
+        Body body(const_cast<int32_t*>(grid_), &camera);
+        body.y = state.y;
+        result.score += playFrame(body, state.motion, grid_);
+        state.y = body.y;
+        result.frames = frame;
+        if (body.fellOut != 0) {
+            break;
+        }
+    }
+    result.finished = result.frames > finishFrame_;
+    return result;
+}
+
+std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
+                                 int32_t threads) {
+    std::vector<PlayResult> results(static_cast<std::size_t>(std::max(0, plays)));
+    threads = std::clamp(threads, 1, 64);
+    std::vector<std::thread> workers;
+    for (int32_t w = 0; w < threads; ++w) {
+        workers.emplace_back([&, w] {
+            for (int32_t i = w; i < plays; i += threads) {
+                results[static_cast<std::size_t>(i)] =
+                    model.play(seed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(i) + 1);
+            }
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    return results;
+}
+
+namespace {
+
+template <typename T>
+T percentile(std::vector<T> values, double share) {
+    if (values.empty()) {
+        return T{};
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t at =
+        static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(at, values.size() - 1)];
+}
+
+}  // namespace
+
+ModelFigures summarize(const std::vector<PlayResult>& results, int32_t limit) {
+    ModelFigures figures;
+    figures.plays = static_cast<int32_t>(results.size());
+    if (results.empty()) {
+        return figures;
+    }
+    std::vector<double> seconds;
+    std::vector<int32_t> scores;
+    int32_t finished = 0;
+    int32_t passed = 0;
+    for (const PlayResult& result : results) {
+        finished += result.finished ? 1 : 0;
+        passed += result.score > limit ? 1 : 0;
+        seconds.push_back(result.frames * FrameMs / 1000.0);
+        scores.push_back(result.score);
+    }
+    figures.finishShare = static_cast<double>(finished) / figures.plays;
+    figures.passShare = static_cast<double>(passed) / figures.plays;
+    figures.medianSeconds = percentile(seconds, 0.5);
+    figures.tenthSeconds = percentile(seconds, 0.1);
+    figures.medianScore = percentile(scores, 0.5);
+    figures.tenthScore = percentile(scores, 0.1);
+    return figures;
+}
+
+int32_t limitPassedBy(const std::vector<PlayResult>& results, double share) {
+    std::vector<int32_t> scores;
+    for (const PlayResult& result : results) {
+        scores.push_back(result.score);
+    }
+    if (scores.empty()) {
+        return 0;
+    }
+    std::sort(scores.begin(), scores.end(), std::greater<int32_t>());
+    // The limit sits just below the score of the last play that must pass.
+    const std::size_t passing = static_cast<std::size_t>(
+        std::clamp(share, 0.0, 1.0) * static_cast<double>(scores.size()) + 0.5);
+    if (passing == 0) {
+        return scores.front();
+    }
+    return scores[std::min(passing, scores.size()) - 1] - 1;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "level_search.h"
+#include "survival_table.h"
+
+// A practised player, for measuring how people fare on a level.
+//
+// It sees what the screen shows: the columns from the hero's to the screen's
+// right edge, that is the next `viewFrames` frames. Before each key event it
+// looks at every timing of that event and sorts them:
+//  - safe: from the state the event leads to, the hero can still live through
+//    the last frame it sees (SurvivalTable, asked only about those frames);
+//  - worth: what the event gains in bonuses (+50) and loses to enemies
+//    (-100) from now until the hero, having come down, would run off the
+//    ground again or the view ends, if no other key followed it (a press
+//    counts with the release the model would then aim at).
+// It aims at the middle of the run of consecutive timings worth the most
+// that still leaves it a margin of 2 sigma of safe timings on either side;
+// when no such run exists it aims at the middle of the widest run of safe
+// timings, or does nothing when doing nothing is safe. It commits to an aim
+// `leadFrames` before it, and then misses it by a Gaussian error of sigma
+// milliseconds (a frame is 31 ms, and an event moves by whole frames). It
+// never presses in the frame gap where it released, so it never jumps in
+// mid-air. Once the hero stands again with the key held, it lets go.
+struct ModelOptions {
+    double sigmaMs = 60.0;
+    int32_t viewFrames = 40;  // the hero's column to the right edge of the screen
+};
+
+constexpr double FrameMs = 31.0;
+
+struct PlayResult {
+    std::vector<SpaceInput> inputs;  // one per frame played, before that frame
+    int32_t frames = 0;              // frames played, the one the hero fell out in included
+    int32_t score = 0;
+    bool finished = false;  // lived through the frame over the last column with ground
+};
+
+class PlayerModel {
+  public:
+    PlayerModel(const int32_t* grid, const SurvivalTable& table, const ModelOptions& options);
+
+    // One play; the same seed always gives the same play.
+    PlayResult play(uint64_t seed) const;
+
+    // The frame over the last column with ground: living through it finishes.
+    int32_t finishFrame() const { return finishFrame_; }
+
+  private:
+    struct State;
+    struct Plan;
+    Plan planPress(int32_t now, const State& state, int32_t earliest) const;
+    Plan planRelease(int32_t now, const State& state, int32_t earliest, int32_t last) const;
+    int32_t horizon(int32_t now) const;
+    // Whether the hero meets any bonus or enemy cell's column in these frames.
+    bool somethingBetween(int32_t firstFrame, int32_t lastFrame) const;
+
+    const int32_t* grid_;
+    const SurvivalTable& table_;
+    ModelOptions options_;
+    int32_t finishFrame_ = 0;
+    std::vector<int32_t> pickupsBefore_;  // bonus and enemy cells left of each column
+    double minRoom_ = 1.0;                // frames of safe timings wanted on either side of an aim
+    int32_t leadFrames_ = 3;              // how far ahead an aim is committed to
+};
+
+// What many plays add up to. Shares are of all plays; times in seconds.
+struct ModelFigures {
+    int32_t plays = 0;
+    double finishShare = 0.0;
+    double passShare = 0.0;  // score above the limit
+    double medianSeconds = 0.0;
+    double tenthSeconds = 0.0;  // the 10th percentile
+    int32_t medianScore = 0;
+    int32_t tenthScore = 0;
+};
+
+// Plays `plays` times, play i with seed (seed, i), on up to `threads` threads.
+std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
+                                 int32_t threads);
+
+ModelFigures summarize(const std::vector<PlayResult>& results, int32_t limit);
+
+// The limit that `share` of the plays pass (their score is above it).
+int32_t limitPassedBy(const std::vector<PlayResult>& results, double share);
