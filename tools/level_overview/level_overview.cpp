@@ -1,10 +1,11 @@
 // level_overview: the whole of a level in one picture, for the people who make
-// levels. The visible rows (0 to 47) of all 10,000 columns, cut into strips
+// levels. The visible rows (0 to 47) of the level's columns, cut into strips
 // laid one under the other, one colour per cell code, with optionally the path
 // of the best run the level checker finds.
 
 #include <png.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -149,15 +150,30 @@ void printHelp() {
     std::cout
         << "Usage: level_overview LEVELFILE OUT.png [--columns-per-strip N] [--scale S] [--path]\n"
            "\n"
-           "Draws the visible rows (0 to 47) of all 10000 columns of a level, cut into\n"
-           "strips of N columns (1000 unless given) laid one under the other, S pixels a\n"
-           "cell (2 unless given). Sky is pale blue (darker every other 100 columns), Tile0\n"
-           "brown, bonuses gold, enemies red, Tile1 posts green, unknown codes magenta.\n"
+           "Draws the visible rows (0 to 47) of a level, cut into strips of N columns\n"
+           "(1000 unless given) laid one under the other, S pixels a cell (2 unless\n"
+           "given). The strips stop after the one holding the level's last column with\n"
+           "anything solid in it, so a 2600-column level gives 3 strips of 1000.\n"
+           "Sky is pale blue (darker every other 100 columns), Tile0 brown, bonuses gold,\n"
+           "enemies red, Tile1 posts green, unknown codes magenta.\n"
            "Below each strip, a tick every 100 columns and the column number every 500.\n"
            "With --path, the best run the level checker finds without mid-air jumps is\n"
            "drawn over it: the body's cell in dark blue, its waist (the cell that takes\n"
            "bonuses and meets enemies, two rows up) in light blue."
         << std::endl;
+}
+
+// One past the last column with anything solid on screen, 0 for none: a short
+// level gets no strips of bare sky after its end.
+int32_t levelLength(const int32_t* grid) {
+    for (int32_t column = GridColumns - 1; column >= 0; --column) {
+        for (int32_t row = 0; row < VisibleRows; ++row) {
+            if (isSolid(cellAt(grid, column, row))) {
+                return column + 1;
+            }
+        }
+    }
+    return 0;
 }
 
 bool parseNumber(const char* text, int32_t& value) {
@@ -211,14 +227,15 @@ int main(int argc, char** argv) {
     std::vector<int32_t> grid(GridCells, Empty);
     parseLevelText(contents, data, grid.data());
 
-    const int32_t strips = (GridColumns + perStrip - 1) / perStrip;
+    const int32_t strips = std::max(1, (levelLength(grid.data()) + perStrip - 1) / perStrip);
+    const int32_t columns = std::min(GridColumns, strips * perStrip);
     const int32_t stripHeight = VisibleRows * scale;
     const int32_t margin = 8 * scale + 4;  // ticks and numbers under each strip
     const int32_t width = perStrip * scale;
     Picture picture(width, strips * (stripHeight + margin));
     picture.fill(0, 0, width, strips * (stripHeight + margin), Paper);
 
-    for (int32_t column = 0; column < GridColumns; ++column) {
+    for (int32_t column = 0; column < columns; ++column) {
         const int32_t strip = column / perStrip;
         const int32_t x = (column % perStrip) * scale;
         const int32_t top = strip * (stripHeight + margin);
@@ -253,6 +270,9 @@ int main(int argc, char** argv) {
                       << std::endl;
         }
         for (const RunFrame& frame : replayRun(grid.data(), inputs)) {
+            if (frame.column < 0 || frame.column >= columns) {
+                continue;
+            }
             const int32_t strip = frame.column / perStrip;
             const int32_t x = (frame.column % perStrip) * scale;
             const int32_t top = strip * (stripHeight + margin);
