@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "level_search.h"
@@ -54,19 +55,71 @@ Rgb colourOf(int32_t cell) {
     }
 }
 
-// Digits 3 pixels wide and 5 high, one row of bits a byte (bit 2 is the left).
-constexpr std::array<std::array<uint8_t, 5>, 10> Digits = {{
-    {7, 5, 5, 5, 7},
-    {2, 6, 2, 2, 7},
-    {7, 1, 7, 4, 7},
-    {7, 1, 7, 1, 7},
-    {5, 5, 7, 1, 1},
-    {7, 4, 7, 1, 7},
-    {7, 4, 7, 5, 7},
-    {7, 1, 1, 1, 1},
-    {7, 5, 7, 5, 7},
-    {7, 5, 7, 1, 7},
+// Glyphs 3 pixels wide and 6 high, one row of bits a byte (bit 2 is the
+// left). Digits stand 5 high; lower-case letters fill rows 1 to 4, with
+// ascenders up to row 0 and descenders down to row 5.
+using Glyph = std::array<uint8_t, 6>;
+constexpr int32_t GlyphRows = 6;
+
+constexpr std::array<Glyph, 10> Digits = {{
+    {7, 5, 5, 5, 7, 0},
+    {2, 6, 2, 2, 7, 0},
+    {7, 1, 7, 4, 7, 0},
+    {7, 1, 7, 1, 7, 0},
+    {5, 5, 7, 1, 1, 0},
+    {7, 4, 7, 1, 7, 0},
+    {7, 4, 7, 5, 7, 0},
+    {7, 1, 1, 1, 1, 0},
+    {7, 5, 7, 5, 7, 0},
+    {7, 5, 7, 1, 7, 0},
 }};
+
+constexpr std::array<Glyph, 26> Letters = {{
+    {0, 6, 1, 3, 7, 0},  // a
+    {4, 4, 6, 5, 6, 0},  // b
+    {0, 3, 4, 4, 3, 0},  // c
+    {1, 1, 3, 5, 3, 0},  // d
+    {0, 3, 5, 6, 3, 0},  // e
+    {3, 2, 7, 2, 2, 0},  // f
+    {0, 3, 5, 3, 1, 6},  // g
+    {4, 4, 6, 5, 5, 0},  // h
+    {2, 0, 6, 2, 7, 0},  // i
+    {1, 0, 1, 1, 1, 6},  // j
+    {4, 4, 5, 6, 5, 0},  // k
+    {6, 2, 2, 2, 7, 0},  // l
+    {0, 6, 7, 5, 5, 0},  // m
+    {0, 6, 5, 5, 5, 0},  // n
+    {0, 2, 5, 5, 2, 0},  // o
+    {0, 6, 5, 6, 4, 4},  // p
+    {0, 3, 5, 3, 1, 1},  // q
+    {0, 5, 6, 4, 4, 0},  // r
+    {0, 3, 4, 1, 6, 0},  // s
+    {2, 7, 2, 2, 3, 0},  // t
+    {0, 5, 5, 5, 3, 0},  // u
+    {0, 5, 5, 5, 2, 0},  // v
+    {0, 5, 5, 7, 7, 0},  // w
+    {0, 5, 2, 2, 5, 0},  // x
+    {0, 5, 5, 3, 1, 6},  // y
+    {0, 7, 1, 4, 7, 0},  // z
+}};
+
+constexpr Glyph Dash = {0, 0, 7, 0, 0, 0};
+constexpr Glyph Blank = {0, 0, 0, 0, 0, 0};
+
+const Glyph& glyphOf(char c) {
+    if (c >= '0' && c <= '9') {
+        return Digits[static_cast<std::size_t>(c - '0')];
+    }
+    if (c >= 'a' && c <= 'z') {
+        return Letters[static_cast<std::size_t>(c - 'a')];
+    }
+    return c == '-' ? Dash : Blank;
+}
+
+// The text's dot size for a picture of `scale` pixels a cell.
+int32_t textDot(int32_t scale) {
+    return std::max(1, scale / 2 + 1);
+}
 
 class Picture {
   public:
@@ -91,19 +144,18 @@ class Picture {
         pixels_[at + 2] = colour.b;
     }
 
-    // Writes a number in the little digits, `size` pixels a dot.
-    void number(int32_t x, int32_t y, int32_t value, int32_t size, Rgb colour) {
-        const std::string text = std::to_string(value);
-        for (char c : text) {
-            const auto& glyph = Digits[static_cast<std::size_t>(c - '0')];
-            for (int32_t row = 0; row < 5; ++row) {
+    // Writes text in the little glyphs, `dot` pixels a dot.
+    void text(int32_t x, int32_t y, std::string_view words, int32_t dot, Rgb colour) {
+        for (char c : words) {
+            const Glyph& glyph = glyphOf(c);
+            for (int32_t row = 0; row < GlyphRows; ++row) {
                 for (int32_t bit = 0; bit < 3; ++bit) {
                     if ((glyph[static_cast<std::size_t>(row)] >> (2 - bit)) & 1) {
-                        fill(x + bit * size, y + row * size, size, size, colour);
+                        fill(x + bit * dot, y + row * dot, dot, dot, colour);
                     }
                 }
             }
-            x += 4 * size;
+            x += 4 * dot;
         }
     }
 
@@ -251,8 +303,8 @@ int main(int argc, char** argv) {
             const int32_t tick = column % 500 == 0 ? 3 * scale : scale + 1;
             picture.fill(x, top + stripHeight, 1, tick, Ink);
             if (column % 500 == 0) {
-                picture.number(x + 2, top + stripHeight + 2, column, std::max(1, scale / 2 + 1),
-                               Ink);
+                picture.text(x + 2, top + stripHeight + 2, std::to_string(column), textDot(scale),
+                             Ink);
             }
         }
     }
