@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -37,6 +36,8 @@ constexpr Rgb Ink{30, 30, 30};
 constexpr Rgb Paper{255, 255, 255};
 constexpr Rgb PathBody{20, 60, 220};
 constexpr Rgb PathWaist{120, 160, 255};
+constexpr Rgb BlockMark{170, 20, 150};
+constexpr Rgb Faded{130, 130, 130};  // the label of a block begun on the strip above
 
 Rgb colourOf(int32_t cell) {
     switch (cell) {
@@ -121,6 +122,11 @@ int32_t textDot(int32_t scale) {
     return std::max(1, scale / 2 + 1);
 }
 
+// Width in pixels of `length` glyphs written `dot` pixels a dot.
+int64_t textWidth(std::size_t length, int32_t dot) {
+    return length == 0 ? 0 : static_cast<int64_t>(length) * 4 * dot - dot;
+}
+
 class Picture {
   public:
     Picture(int32_t width, int32_t height)
@@ -201,6 +207,7 @@ bool Picture::writePng(const std::string& path) const {
 void printHelp() {
     std::cout
         << "Usage: level_overview LEVELFILE OUT.png [--columns-per-strip N] [--scale S] [--path]\n"
+           "                      [--blocks BLOCKSFILE]\n"
            "\n"
            "Draws the visible rows (0 to 47) of a level, cut into strips of N columns\n"
            "(1000 unless given) laid one under the other, S pixels a cell (2 unless\n"
@@ -211,7 +218,14 @@ void printHelp() {
            "Below each strip, a tick every 100 columns and the column number every 500.\n"
            "With --path, the best run the level checker finds without mid-air jumps is\n"
            "drawn over it: the body's cell in dark blue, its waist (the cell that takes\n"
-           "bonuses and meets enemies, two rows up) in light blue."
+           "bonuses and meets enemies, two rows up) in light blue.\n"
+           "With --blocks, the building blocks the generator lists in BLOCKSFILE (one a\n"
+           "line: NAME DIFFICULTY FIRST LAST, columns inclusive; '#' starts a note) are\n"
+           "marked: a purple tick where each begins, dotted down the strip, and its name\n"
+           "and difficulty in a band above the strip, on one of two lines. A label that\n"
+           "would overlap its neighbours on both lines or run past the strip's end is\n"
+           "left out (its tick stays). A block carried over from the strip above is\n"
+           "named in grey at the left edge. Malformed lines are skipped and counted."
         << std::endl;
 }
 
@@ -228,9 +242,121 @@ int32_t levelLength(const int32_t* grid) {
     return 0;
 }
 
-bool parseNumber(const char* text, int32_t& value) {
+// One building block of a level, as the generator lists them.
+struct Block {
+    std::string name;
+    int32_t difficulty = 0;
+    int32_t first = 0;  // first and last column, inclusive
+    int32_t last = 0;
+};
+
+// A whole word that is a number from `low` to `high`.
+bool parseWord(std::string_view word, int32_t& value, int32_t low, int32_t high) {
     std::size_t used = 0;
-    return text::parseInt32(text, value, &used) && used == std::strlen(text);
+    return text::parseInt32(word, value, &used) && used == word.size() && value >= low &&
+           value <= high;
+}
+
+bool isBlockName(std::string_view word) {
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; });
+}
+
+// Reads "NAME DIFFICULTY FIRST LAST" lines, sorted by first column. Lines
+// starting with '#' and blank lines are notes; any other line that does not
+// fit is counted in `skipped` and left out, so a half-written file still
+// labels what it can.
+std::vector<Block> parseBlocks(std::string_view contents, int32_t& skipped) {
+    std::vector<Block> blocks;
+    skipped = 0;
+    text::LineReader lines(contents);
+    std::string_view line;
+    while (lines.next(line)) {
+        text::WordReader words(line);
+        std::array<std::string_view, 5> word;
+        std::size_t count = 0;
+        while (count < word.size() && words.next(word[count])) {
+            ++count;
+        }
+        if (count == 0 || word[0][0] == '#') {
+            continue;
+        }
+        Block block;
+        if (count != 4 || !isBlockName(word[0]) || !parseWord(word[1], block.difficulty, 0, 9) ||
+            !parseWord(word[2], block.first, 0, GridColumns - 1) ||
+            !parseWord(word[3], block.last, block.first, GridColumns - 1)) {
+            ++skipped;
+            continue;
+        }
+        block.name = word[0];
+        blocks.push_back(block);
+    }
+    std::stable_sort(blocks.begin(), blocks.end(),
+                     [](const Block& a, const Block& b) { return a.first < b.first; });
+    return blocks;
+}
+
+// Where things go: each strip is a label band (when there are blocks), the
+// cells, then the margin with the column ticks and numbers.
+struct Layout {
+    int32_t perStrip;
+    int32_t scale;
+    int32_t columns;  // drawn columns, whole strips
+    int32_t band;
+    int32_t stripHeight;
+    int32_t margin;
+
+    int32_t stripTop(int32_t strip) const { return strip * (band + stripHeight + margin) + band; }
+};
+
+// Label lines in the band above each strip; a label goes on the lower line
+// when it clears the label before it there, else on the upper one, else is
+// left out (its tick stays), so no two labels ever overlap.
+constexpr int32_t LabelLines = 2;
+
+int32_t labelLineHeight(int32_t scale) {
+    return GlyphRows * textDot(scale) + 3;
+}
+
+void drawBlocks(Picture& picture, const std::vector<Block>& blocks, const Layout& layout) {
+    const int32_t dot = textDot(layout.scale);
+    const int32_t lineHeight = labelLineHeight(layout.scale);
+    const int32_t stripWidth = layout.perStrip * layout.scale;
+    const int32_t thick = std::max(1, layout.scale / 2);  // the ticks' width
+    const int32_t indent = thick + dot + 1;               // from a label's bar to its text
+    for (int32_t start = 0; start < layout.columns; start += layout.perStrip) {
+        const int32_t top = layout.stripTop(start / layout.perStrip);
+        std::array<int64_t, LabelLines> lineEnd{};  // first free x on each line
+        for (const Block& block : blocks) {
+            if (block.last < start || block.first >= start + layout.perStrip) {
+                continue;
+            }
+            // A block carried over from the strip above is named again at
+            // the left edge, greyed, so every strip says what it starts in.
+            const bool carried = block.first < start;
+            const int32_t x = carried ? 0 : (block.first - start) * layout.scale;
+            if (!carried) {
+                picture.fill(x, top - 3, thick, 3, BlockMark);
+                for (int32_t y = top; y < top + layout.stripHeight; y += 2) {
+                    picture.fill(x, y, thick, 1, BlockMark);  // dotted, to leave the cells readable
+                }
+            }
+            const std::string label = block.name + " " + std::to_string(block.difficulty);
+            const int64_t end = x + indent + textWidth(label.size(), dot);
+            if (end > stripWidth) {
+                continue;
+            }
+            for (int32_t line = 0; line < LabelLines; ++line) {
+                if (x >= lineEnd[static_cast<std::size_t>(line)]) {
+                    const int32_t y = top - 3 - (line + 1) * lineHeight + 2;
+                    picture.fill(x, y, thick, GlyphRows * dot, carried ? Faded : BlockMark);
+                    picture.text(x + indent, y, label, dot, carried ? Faded : Ink);
+                    lineEnd[static_cast<std::size_t>(line)] = end + 2 * dot;
+                    break;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -240,6 +366,7 @@ int main(int argc, char** argv) {
     int32_t perStrip = 1000;
     int32_t scale = 2;
     bool drawPath = false;
+    std::string blocksPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -247,17 +374,19 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--columns-per-strip" && i + 1 < argc) {
-            if (!parseNumber(argv[++i], perStrip) || perStrip < 100 || perStrip > GridColumns) {
+            if (!parseWord(argv[++i], perStrip, 100, GridColumns)) {
                 std::cout << "level_overview: --columns-per-strip wants 100 to 10000" << std::endl;
                 return 2;
             }
         } else if (arg == "--scale" && i + 1 < argc) {
-            if (!parseNumber(argv[++i], scale) || scale < 1 || scale > 8) {
+            if (!parseWord(argv[++i], scale, 1, 8)) {
                 std::cout << "level_overview: --scale wants 1 to 8" << std::endl;
                 return 2;
             }
         } else if (arg == "--path") {
             drawPath = true;
+        } else if (arg == "--blocks" && i + 1 < argc) {
+            blocksPath = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
             paths.push_back(arg);
         } else {
@@ -279,18 +408,37 @@ int main(int argc, char** argv) {
     std::vector<int32_t> grid(GridCells, Empty);
     parseLevelText(contents, data, grid.data());
 
-    const int32_t strips = std::max(1, (levelLength(grid.data()) + perStrip - 1) / perStrip);
-    const int32_t columns = std::min(GridColumns, strips * perStrip);
-    const int32_t stripHeight = VisibleRows * scale;
-    const int32_t margin = 8 * scale + 4;  // ticks and numbers under each strip
-    const int32_t width = perStrip * scale;
-    Picture picture(width, strips * (stripHeight + margin));
-    picture.fill(0, 0, width, strips * (stripHeight + margin), Paper);
+    std::vector<Block> blocks;
+    if (!blocksPath.empty()) {
+        std::string listing;
+        if (!text::readWholeFile(blocksPath, listing)) {
+            std::cout << "level_overview: cannot open " << blocksPath << std::endl;
+            return 1;
+        }
+        int32_t skipped = 0;
+        blocks = parseBlocks(listing, skipped);
+        if (skipped > 0) {
+            std::cout << "level_overview: skipped " << skipped << " malformed line(s) of "
+                      << blocksPath << std::endl;
+        }
+    }
 
-    for (int32_t column = 0; column < columns; ++column) {
-        const int32_t strip = column / perStrip;
+    const int32_t strips = std::max(1, (levelLength(grid.data()) + perStrip - 1) / perStrip);
+    Layout layout;
+    layout.perStrip = perStrip;
+    layout.scale = scale;
+    layout.columns = std::min(GridColumns, strips * perStrip);
+    layout.band = blocksPath.empty() ? 0 : LabelLines * labelLineHeight(scale) + 3;
+    layout.stripHeight = VisibleRows * scale;
+    layout.margin = 8 * scale + 4;  // ticks and numbers under each strip
+    const int32_t width = perStrip * scale;
+    const int32_t height = strips * (layout.band + layout.stripHeight + layout.margin);
+    Picture picture(width, height);
+    picture.fill(0, 0, width, height, Paper);
+
+    for (int32_t column = 0; column < layout.columns; ++column) {
         const int32_t x = (column % perStrip) * scale;
-        const int32_t top = strip * (stripHeight + margin);
+        const int32_t top = layout.stripTop(column / perStrip);
         for (int32_t row = 0; row < VisibleRows; ++row) {
             const int32_t cell = cellAt(grid.data(), column, row);
             Rgb colour = colourOf(cell);
@@ -301,13 +449,15 @@ int main(int argc, char** argv) {
         }
         if (column % 100 == 0) {
             const int32_t tick = column % 500 == 0 ? 3 * scale : scale + 1;
-            picture.fill(x, top + stripHeight, 1, tick, Ink);
+            picture.fill(x, top + layout.stripHeight, 1, tick, Ink);
             if (column % 500 == 0) {
-                picture.text(x + 2, top + stripHeight + 2, std::to_string(column), textDot(scale),
-                             Ink);
+                picture.text(x + 2, top + layout.stripHeight + 2, std::to_string(column),
+                             textDot(scale), Ink);
             }
         }
     }
+
+    drawBlocks(picture, blocks, layout);
 
     if (drawPath) {
         SearchOptions options;
@@ -322,12 +472,11 @@ int main(int argc, char** argv) {
                       << std::endl;
         }
         for (const RunFrame& frame : replayRun(grid.data(), inputs)) {
-            if (frame.column < 0 || frame.column >= columns) {
+            if (frame.column < 0 || frame.column >= layout.columns) {
                 continue;
             }
-            const int32_t strip = frame.column / perStrip;
             const int32_t x = (frame.column % perStrip) * scale;
-            const int32_t top = strip * (stripHeight + margin);
+            const int32_t top = layout.stripTop(frame.column / perStrip);
             if (frame.row >= 0 && frame.row < VisibleRows) {
                 picture.fill(x, top + frame.row * scale, scale, scale, PathBody);
             }
