@@ -20,7 +20,7 @@ const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3 };
 // The title menu against the native frame: the browser blends the pictures'
 // alpha itself and may round an edge pixel differently, so a pixel counts as
 // different only beyond 24 levels in a channel, and at most 0.1 % of them
-// may be (the nearest other step of the hero's animation differs in 0.7 %).
+// may be (two different steps of the hero's animation differ in 0.17 % or more).
 const ChannelTolerance = 24;
 const DifferentShare = 0.001;
 
@@ -176,6 +176,14 @@ async function main() {
     check(size[0] === 720 && size[1] === 480, "the canvas is 720 x 480", `${size[0]} x ${size[1]}`);
     check(size[2] === "MOSSLANCE Hero", 'the tab is titled "MOSSLANCE Hero"', size[2]);
     check(size[3], "the game has the keyboard focus");
+
+    // The music: the browser decoded Music/Fond.mp3, and it plays in a loop
+    // on the channel kept for it.
+    const music = await page.evaluate(() => {
+      const audio = SDL.channels[0] && SDL.channels[0].audio;
+      return audio ? [audio.paused, audio.loop, audio.currentTime] : null;
+    });
+    check(music !== null && !music[0] && music[1], "the music plays in a loop", JSON.stringify(music));
 
     // The title menu, against the native frame of the same animation step.
     await sleep(500);
