@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs to build and run (and, with
-# --tests, what its tests need), skipping what is already there.
+# Installs the Debian packages the game needs to build and run (with --web,
+# also what the browser version needs; with --tests, what every test needs,
+# the browser's included), skipping what is already there.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config
@@ -9,6 +10,11 @@ packages=(build-essential cmake pkg-config
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
     clang libclang-rt-dev clang-format)
+fi
+if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then
+  # emcc needs node-acorn; the page is tested in headless Chromium.
+  packages+=(emscripten node-acorn chromium)
+  command -v npm >/dev/null || packages+=(npm)
 fi
 
 missing=()

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the
-# normal suite, then the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each parser's fuzzer for a bounded time
-# (FUZZ_SECONDS, 60 by default).
+# normal suite, then the browser version in headless Chromium, then the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
+# each parser's fuzzer for a bounded time (FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
 cmake -S . -B build-test -DMOSSLANCE_TESTS=ON
 cmake --build build-test -j "$(nproc)"
 ctest --test-dir build-test --output-on-failure -j "$(nproc)"
+bash scripts/test-web.sh build-test
 bash scripts/test-sanitize.sh
 bash scripts/fuzz.sh

@@ -1,10 +1,53 @@
 #include "app/game.h"
+#include "util/atomic_file.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// The running game, for the page's tests to read through the probe below.
+static const Game* runningGame = nullptr;
+
+enum class Probe { Screen, HeroY, Score, Record };
+
+// One number about the running game, -1 when there is none: the screen
+// (Screen's order), the hero body's y, the level's score, or the record
+// of the level being played.
+extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
+    const Game* game = runningGame;
+    if (game == nullptr) {
+        return -1;
+    }
+    switch (static_cast<Probe>(what)) {
+        case Probe::Screen:
+            return static_cast<int>(game->nextScreen);
+        case Probe::HeroY:
+            return game->body ? game->body->y : -1;
+        case Probe::Score:
+            return game->level ? game->level->score : -1;
+        case Probe::Record:
+            return game->currentLevel >= 0 && game->currentLevel < MaxRecords
+                       ? game->records[game->currentLevel]
+                       : -1;
+    }
+    return -1;
+}
+#endif
 
 int main(int, char**) {
+    // The page keeps Save/ in its own storage; the data tree ships the
+    // first saved game beside it.
+    openPersistentFolder("Save", "save.sv", "Shipped/save.sv");
     bool failed = false;
     {
-        Game game;
+        Game game(GameFlow::StartupOnly);
+#ifdef __EMSCRIPTEN__
+        runningGame = &game;
+#endif
+        game.runScreenFlow();
         failed = game.startupFailed;
+#ifdef __EMSCRIPTEN__
+        runningGame = nullptr;
+#endif
     }
     return failed ? 1 : 0;
 }

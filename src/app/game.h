@@ -150,6 +150,11 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             drawFrame();
             SDL_Flip(screen);
             lastFrameTicks = nowTicks;
+#ifdef __EMSCRIPTEN__
+            // A page shows nothing and hears no key until the program gives
+            // the browser its turn; a frame that ran late must not keep it.
+            SDL_Delay(0);
+#endif
         } else {
             // A clock that went backwards (SDL's ticks wrap after 49 days)
             // still waits no more than one frame period.

@@ -2,6 +2,7 @@
 
 #include <SDL/SDL_image.h>
 
+#ifndef __EMSCRIPTEN__
 namespace {
 
 // The byte of a 24-bit pixel that holds the channel of `mask`, or -1 when the
@@ -119,9 +120,15 @@ SDL_Surface* convertRgba32ToScreen(SDL_Surface* picture) {
 }
 
 }  // namespace
+#endif
 
 SurfacePtr loadImage(const std::string& path) {
     SurfacePtr loaded(IMG_Load(path.c_str()));
+#ifdef __EMSCRIPTEN__
+    // In a browser page every picture is a canvas that the browser itself
+    // decoded and blends: there is no pixel format to convert to.
+    return loaded;
+#else
     if (loaded == nullptr || SDL_GetVideoSurface() == nullptr) {
         return loaded;
     }
@@ -133,6 +140,7 @@ SurfacePtr loadImage(const std::string& path) {
                                  : SDL_DisplayFormat(loaded.get()));
     }
     return converted != nullptr ? std::move(converted) : std::move(loaded);
+#endif
 }
 
 void blitToScreen(SDL_Surface* surface, SDL_Rect& where) {

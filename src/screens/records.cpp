@@ -33,7 +33,7 @@ void readRecordSquare(std::string_view text, double& square) {
         return;
     }
     double ignored = 0.0;
-    const auto result = std::from_chars(first, last, ignored, std::chars_format::general);
+    const auto result = text::doubleFromChars(first, last, ignored);
     if (result.ec == std::errc::result_out_of_range) {
         const std::string number(first, result.ptr);
         square = std::strtod(number.c_str(), nullptr);

@@ -2,7 +2,9 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
+#ifndef __EMSCRIPTEN__
 #include <mpg123.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -36,9 +38,6 @@ namespace {
 // Channel 0 is kept for the music; the effects take the channels after it.
 constexpr int MusicChannel = 0;
 constexpr int MaxEffectChannels = 256;
-// A guard against a file that decodes to more than any game sound needs
-// (about 25 minutes of 44.1 kHz stereo); the rest of such a file is dropped.
-constexpr std::size_t MaxDecodedBytes = std::size_t(256) << 20;
 
 struct MixerState {
     bool open = false;
@@ -67,6 +66,11 @@ void releaseChunk(SoundData& sound) {
     sound.pcm.clear();
     sound.pcm.shrink_to_fit();
 }
+
+#ifndef __EMSCRIPTEN__
+// A guard against a file that decodes to more than any game sound needs
+// (about 25 minutes of 44.1 kHz stereo); the rest of such a file is dropped.
+constexpr std::size_t MaxDecodedBytes = std::size_t(256) << 20;
 
 // The interleaved signed 16-bit PCM of an MP3 file and its format.
 struct DecodedPcm {
@@ -175,10 +179,18 @@ bool looksLikeMp3(const char* name) {
            (head[0] == 0xff && (head[1] & 0xe0) == 0xe0);
 }
 
+#endif
+
 bool loadSound(const char* name, SoundData& sound) {
     if (!mixer().open || name == nullptr) {
         return false;
     }
+#ifdef __EMSCRIPTEN__
+    // In a browser page the MP3s were decoded by the browser itself while
+    // the page loaded; SDL_mixer hands out the decoded sound.
+    sound.chunk = Mix_LoadWAV(name);
+    return sound.chunk != nullptr;
+#else
     // SDL_mixer 1.2 cannot read an MP3 as a sample, so MP3s go through
     // libmpg123; whatever else it reads (WAV, Ogg, ...) it loads itself.
     const bool mp3 = looksLikeMp3(name);
@@ -194,6 +206,7 @@ bool loadSound(const char* name, SoundData& sound) {
     }
     releaseChunk(sound);
     return false;
+#endif
 }
 
 void playStream(FSOUND_STREAM* stream) {
@@ -223,9 +236,12 @@ bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int /*flags*/) {
         }
         return false;
     }
+#ifndef __EMSCRIPTEN__
+    // Only the desktop converts decoded sound to the output's format itself.
     int channels = 0;
     Mix_QuerySpec(&state.rate, &state.format, &channels);
     state.channels = channels;
+#endif
     state.effectChannels = std::min(maxsoftwarechannels, MaxEffectChannels);
     Mix_AllocateChannels(state.effectChannels + 1);
     Mix_ReserveChannels(1);  // keeps FSOUND_FREE effects off the music's channel
@@ -318,8 +334,12 @@ bool FSOUND_Stream_SetLoopCount(FSOUND_STREAM* stream, int count) {
     // SDL_mixer fixes a channel's loops when it starts, so a playing stream
     // whose count changes starts again with the new one. The game sets -1
     // on a stream that already repeats without end: nothing restarts.
-    const bool stillPlaying = stream->playing && Mix_Playing(MusicChannel) != 0 &&
-                              Mix_GetChunk(MusicChannel) == stream->sound.chunk;
+    bool stillPlaying = stream->playing && Mix_Playing(MusicChannel) != 0;
+#ifndef __EMSCRIPTEN__
+    // The browser's mixer cannot tell which chunk a channel plays; there the
+    // music channel plays nothing else.
+    stillPlaying = stillPlaying && Mix_GetChunk(MusicChannel) == stream->sound.chunk;
+#endif
     if (stillPlaying && stream->looping && previous != stream->loopCount) {
         playStream(stream);
     }

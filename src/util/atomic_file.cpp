@@ -5,6 +5,51 @@
 
 #include <cstdio>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "util/keyword_text.h"
+
+// The bodies below are JavaScript, which clang-format would take apart.
+// clang-format off
+// Mounts the page's storage on `folder` and reads in what it holds.
+EM_ASYNC_JS(int, mountStorage, (const char* folder), {
+    const path = UTF8ToString(folder);
+    try {
+        FS.mkdirTree(path);
+        FS.mount(IDBFS, {}, path);
+    } catch (error) {
+        console.error("MOSSLANCE Hero : stockage indisponible (" + error + ")");
+        return 0;
+    }
+    return await new Promise(resolve => FS.syncfs(true, error => {
+        if (error) {
+            console.error("MOSSLANCE Hero : lecture du stockage impossible (" + error + ")");
+        }
+        resolve(error ? 0 : 1);
+    }));
+});
+
+// Writes every change of the mounted folders to the page's storage and
+// waits until the browser has committed it. One sync runs at a time: a
+// second one started alongside would only repeat the first's work.
+EM_ASYNC_JS(int, syncStorage, (), {
+    while (Module.storageSync) {
+        await Module.storageSync;
+    }
+    Module.storageSync = new Promise(resolve => FS.syncfs(false, error => {
+        if (error) {
+            console.error("MOSSLANCE Hero : écriture du stockage impossible (" + error + ")");
+        }
+        resolve(error ? 0 : 1);
+    }));
+    const done = await Module.storageSync;
+    Module.storageSync = null;
+    return done;
+});
+// clang-format on
+#endif
+
 bool writeFileAtomically(const std::string& path, std::string_view contents) {
     const std::string temporary = path + ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -30,5 +75,28 @@ bool writeFileAtomically(const std::string& path, std::string_view contents) {
         ::unlink(temporary.c_str());
         return false;
     }
+#ifdef __EMSCRIPTEN__
+    // Only the renamed file reaches the storage, never the temporary one.
+    return syncStorage() != 0;
+#else
     return true;
+#endif
+}
+
+void openPersistentFolder(const std::string& folder, const std::string& fileName,
+                          const std::string& shippedCopy) {
+#ifdef __EMSCRIPTEN__
+    if (mountStorage(folder.c_str()) == 0) {
+        return;
+    }
+    const std::string path = folder + "/" + fileName;
+    std::string contents;
+    if (!text::readWholeFile(path, contents) && text::readWholeFile(shippedCopy, contents)) {
+        writeFileAtomically(path, contents);
+    }
+#else
+    (void)folder;
+    (void)fileName;
+    (void)shippedCopy;
+#endif
 }

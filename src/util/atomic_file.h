@@ -8,4 +8,17 @@
 // the contents go to a temporary file in the same folder, which is flushed to
 // disk and then renamed over the old file. Returns false (and leaves the old
 // file as it was) when any step fails.
+//
+// In a browser page the file lives in memory and the page's storage
+// (IndexedDB) keeps the folder: the changed folder is written there in one
+// transaction before this returns, so a closed tab keeps either the old
+// file or the new one.
 bool writeFileAtomically(const std::string& path, std::string_view contents);
+
+// Makes `folder` (relative to the working folder) the place whose files
+// outlive the program. On the desktop it already is. In a browser page it is
+// backed by the page's storage and read in from there; when it holds no file
+// named `fileName` yet, a copy of `shippedCopy` is put there, as the desktop
+// launcher does on a player's first start.
+void openPersistentFolder(const std::string& folder, const std::string& fileName,
+                          const std::string& shippedCopy);

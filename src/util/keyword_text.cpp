@@ -1,6 +1,8 @@
 #include "util/keyword_text.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -72,6 +74,35 @@ bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed) {
     return true;
 }
 
+std::from_chars_result doubleFromChars(const char* first, const char* last, double& value) {
+#ifdef __EMSCRIPTEN__
+    // strtod reads what from_chars reads, and also white space, a '+',
+    // infinities, NaNs and hexadecimal, which from_chars does not.
+    const char* body = (first != last && *first == '-') ? first + 1 : first;
+    if (body == last || !((*body >= '0' && *body <= '9') || *body == '.')) {
+        return {first, std::errc::invalid_argument};
+    }
+    if (last - body >= 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
+        last = body + 1;  // from_chars stops at the 'x'
+    }
+    const std::string number(first, last);
+    char* end = nullptr;
+    errno = 0;
+    const double parsed = std::strtod(number.c_str(), &end);
+    if (end == number.c_str()) {
+        return {first, std::errc::invalid_argument};
+    }
+    const char* ptr = first + (end - number.c_str());
+    if (errno == ERANGE) {
+        return {ptr, std::errc::result_out_of_range};
+    }
+    value = parsed;
+    return {ptr, std::errc()};
+#else
+    return std::from_chars(first, last, value, std::chars_format::general);
+#endif
+}
+
 bool parseDouble(std::string_view text, double& value) {
     std::size_t pos = 0;
     while (pos < text.size() && isSpace(text[pos])) {
@@ -91,7 +122,7 @@ bool parseDouble(std::string_view text, double& value) {
         return false;  // streams read no infinities, NaNs or hexadecimal
     }
     double parsed = 0.0;
-    const auto result = std::from_chars(first, last, parsed, std::chars_format::general);
+    const auto result = doubleFromChars(first, last, parsed);
     if (result.ec != std::errc()) {
         return false;
     }

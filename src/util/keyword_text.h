@@ -4,6 +4,7 @@
 // (level, animation, hero, story, saved game, records). Pure: no I/O here
 // except readWholeFile.
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,6 +55,11 @@ bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed = n
 // Reads a leading floating-point number the way a C++ stream extraction into
 // a double does, after optional white space. False when there is none.
 bool parseDouble(std::string_view text, double& value);
+
+// std::from_chars of a double in general format. The browser build's C++
+// library has no floating-point from_chars; there the same result comes
+// from strtod.
+std::from_chars_result doubleFromChars(const char* first, const char* last, double& value);
 
 // Reads a whole file into `contents`. False when it cannot be opened.
 bool readWholeFile(const std::string& path, std::string& contents);

@@ -36,6 +36,24 @@ void setBitsAt(std::array<uint64_t, N>& row, int at, uint64_t bits) {
 // What one pixel does to the screen when blitted, as SDL 1.2 blits it.
 enum class Effect { Nothing, Changes, Replaces };
 
+// In a browser page the screen and the pictures are canvases that the
+// browser blends: their pixels are not in memory for this code to read or
+// blit, so every draw there goes through SDL.
+#ifdef __EMSCRIPTEN__
+constexpr bool PixelsInMemory = false;
+#else
+constexpr bool PixelsInMemory = true;
+#endif
+
+uint32_t colorKeyOf(const SDL_PixelFormat* format) {
+#ifdef __EMSCRIPTEN__
+    (void)format;
+    return 0;  // the browser's SDL keeps no key in the format
+#else
+    return format->colorkey;
+#endif
+}
+
 }  // namespace
 
 std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen) {
@@ -73,7 +91,7 @@ std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen
                    : alpha == opaque ? Effect::Replaces
                                      : Effect::Changes;
         }
-        if (keyed && (pixel & ~format->Amask) == format->colorkey) {
+        if (keyed && (pixel & ~format->Amask) == colorKeyOf(format)) {
             return Effect::Nothing;
         }
         // A whole-surface alpha blends every pixel: never counted as covering.
@@ -373,7 +391,7 @@ CellCoverage::Instructions processorInstructions() {
 template <typename Blit>
 void blit(const Blit& blit) {
     static const CellCoverage::Instructions available = processorInstructions();
-    const auto usable = std::min(available, CellCoverage::widestInstructions);
+    [[maybe_unused]] const auto usable = std::min(available, CellCoverage::widestInstructions);
 #if defined(__GNUC__) && defined(__x86_64__)
     if (usable == CellCoverage::Instructions::Avx2) {
         blitAvx2(blit);
@@ -511,7 +529,7 @@ void CellCoverage::findVisibleParts(SDL_Surface* screen) {
                                                  static_cast<Uint16>(picture->h)}
                                       : SDL_Rect{0, 0, 0, 0};
     }
-    if (screen == nullptr) {
+    if (screen == nullptr || !PixelsInMemory) {
         return;
     }
     // Only the plain case is worked out: the whole screen drawable, and every

@@ -30,10 +30,13 @@ Sint16 toRectPosition(int64_t value) {
 // sprite. Run-length encoding them lets SDL skip those runs and copy opaque
 // runs whole instead of testing every pixel, with the same blending for the
 // rest: a full screen of enemies costs several times less.
+// A browser page's pictures are canvases the browser blends by itself.
 SDL_Surface* withRunLengthBlits(SDL_Surface* picture) {
+#ifndef __EMSCRIPTEN__
     if (picture != nullptr && (picture->flags & SDL_SRCALPHA) != 0 && picture->format->Amask != 0) {
         SDL_SetAlpha(picture, SDL_SRCALPHA | SDL_RLEACCEL, picture->format->alpha);
     }
+#endif
     return picture;
 }
 

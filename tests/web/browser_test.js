@@ -1,0 +1,328 @@
+// Plays the browser version in headless Chromium as a player would, and
+// measures it.
+//   node tests/web/browser_test.js BUILD_WEB TITLE_FRAMES_DIR
+// BUILD_WEB is the page's folder (build-web); TITLE_FRAMES_DIR holds the
+// native title menu's frames (title-N.bmp, from web-title-frames).
+"use strict";
+const fs = require("fs");
+const path = require("path");
+const zlib = require("zlib");
+const puppeteer = require("puppeteer-core");
+const { serve } = require("../../web/serve.js");
+
+const [root, framesDir] = process.argv.slice(2).map((p) => path.resolve(p));
+const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
+
+// The game's screens, in the order of its Screen enumeration.
+const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6 };
+const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3 };
+
+// The title menu against the native frame: the browser blends the pictures'
+// alpha itself and may round an edge pixel differently, so a pixel counts as
+// different only beyond 24 levels in a channel, and at most 0.1 % of them
+// may be (two different steps of the hero's animation differ in 0.17 % or more).
+const ChannelTolerance = 24;
+const DifferentShare = 0.001;
+
+let passed = 0;
+let failed = 0;
+function check(ok, what, detail = "") {
+  if (ok) {
+    passed++;
+    console.log(`ok: ${what}`);
+  } else {
+    failed++;
+    console.log(`FAIL: ${what}${detail ? ": " + detail : ""}`);
+  }
+  return ok;
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const probe = (page, what) => page.evaluate((w) => _probeGame(w), what);
+
+async function waitForScreen(page, screen, timeout) {
+  await page.waitForFunction(
+    (s) => typeof _probeGame === "function" && _probeGame(0) === s, { timeout, polling: 10 }, screen);
+}
+
+// Opens the page in a new tab, records its console and its downloads, and
+// starts the game with a key once the page says it is ready.
+async function openGame(browser, base, log) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1000, height: 700 });
+  page.on("console", (message) => {
+    if (message.type() === "error") log.errors.push(message.text());
+  });
+  page.on("pageerror", (error) => log.errors.push(String(error)));
+  page.on("requestfinished", (request) => log.requests.push(new URL(request.url()).pathname));
+  // The length of each pass of the game between two waits: a pass that
+  // moved the score drew a frame of play.
+  await page.evaluateOnNewDocument(() => {
+    window.passTimes = [];
+    const plainSetTimeout = window.setTimeout;
+    window.setTimeout = function (callback, ...rest) {
+      if (typeof callback !== "function") return plainSetTimeout(callback, ...rest);
+      return plainSetTimeout(function (...args) {
+        const before = typeof _probeGame === "function" ? _probeGame(2) : -1;
+        const start = performance.now();
+        const result = callback.apply(this, args);
+        const took = performance.now() - start;
+        if (typeof _probeGame === "function" && _probeGame(0) === 5 && _probeGame(2) !== before) {
+          // The canvas draws what it was asked lazily; reading a pixel makes
+          // it finish, so that its drawing counts in the frame's time.
+          document.getElementById("canvas").getContext("2d").getImageData(0, 0, 1, 1);
+          window.passTimes.push([took, performance.now() - start]);
+        }
+        return result;
+      }, ...rest);
+    };
+  });
+  const started = Date.now();
+  await page.goto(base);
+  await page.waitForFunction(
+    () => document.getElementById("message").textContent.startsWith("Cliquez"), { timeout: 60000 });
+  const ready = Date.now() - started;
+  await page.keyboard.press("Enter");
+  await waitForScreen(page, Screen.TitleMenu, 30000);
+  return { page, ready, title: Date.now() - started };
+}
+
+// Keeps what the canvas shows now, for differentShare to compare with.
+function keepCanvas(page) {
+  return page.evaluate(() => {
+    window.kept = document.getElementById("canvas").getContext("2d").getImageData(0, 0, 720, 480).data;
+  });
+}
+
+// The share of pixels of the kept canvas that differ from the picture at `url`.
+function differentShare(page, url) {
+  return page.evaluate(async (url, tolerance) => {
+    const picture = new Image();
+    picture.src = url;
+    await picture.decode();
+    const scratch = document.createElement("canvas");
+    scratch.width = 720;
+    scratch.height = 480;
+    const context = scratch.getContext("2d");
+    context.drawImage(picture, 0, 0);
+    const want = context.getImageData(0, 0, 720, 480).data;
+    const have = window.kept;
+    let different = 0;
+    for (let i = 0; i < want.length; i += 4) {
+      if (Math.abs(want[i] - have[i]) > tolerance || Math.abs(want[i + 1] - have[i + 1]) > tolerance ||
+          Math.abs(want[i + 2] - have[i + 2]) > tolerance) {
+        different++;
+      }
+    }
+    return different / (720 * 480);
+  }, url, ChannelTolerance);
+}
+
+// How well the dark pixels of the canvas at the record's place match the
+// digits of `number` drawn with the page's font: the share of dark pixels
+// the two have in common (intersection over union).
+function recordTextMatch(page, number) {
+  return page.evaluate((text) => {
+    const x = 450, y = 225, w = 270, h = 80;
+    const scratch = document.createElement("canvas");
+    scratch.width = w;
+    scratch.height = h;
+    const context = scratch.getContext("2d");
+    context.font = '65px "shark.ttf"';
+    context.textBaseline = "bottom";
+    context.fillText(text, 0, 65);
+    const want = context.getImageData(0, 0, w, h).data;
+    const have = document.getElementById("canvas").getContext("2d").getImageData(x, y, w, h).data;
+    let both = 0, either = 0;
+    for (let i = 0; i < want.length; i += 4) {
+      const a = want[i + 3] > 160;
+      const b = have[i] < 60 && have[i + 1] < 60 && have[i + 2] < 60;
+      if (a && b) both++;
+      if (a || b) either++;
+    }
+    return either === 0 ? 0 : both / either;
+  }, String(number));
+}
+
+function gzipBytes(file) {
+  return zlib.gzipSync(fs.readFileSync(file)).length;
+}
+
+async function main() {
+  const server = await serve(root, 0);
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required", "--mute-audio"],
+  });
+  const log = { errors: [], requests: [] };
+  const figures = {};
+  try {
+    const { page, ready, title } = await openGame(browser, base, log);
+    figures.ready = ready;
+    figures.title = title;
+
+    // What a first visit downloads, as the server sends it (gzip).
+    const files = [...new Set(log.requests)].map((p) => path.join(root, p.endsWith("/") ? p + "index.html" : p));
+    figures.bytes = files.filter((f) => fs.existsSync(f)).reduce((sum, f) => sum + gzipBytes(f), 0);
+    check(["/mosslance-hero.wasm", "/mosslance-hero.data", "/shark.ttf"].every((p) => log.requests.includes(p)),
+      "the page loads the program, its data and its font", log.requests.join(" "));
+
+    const size = await page.evaluate(() => {
+      const canvas = document.getElementById("canvas");
+      return [canvas.width, canvas.height, document.title, document.activeElement === canvas];
+    });
+    check(size[0] === 720 && size[1] === 480, "the canvas is 720 x 480", `${size[0]} x ${size[1]}`);
+    check(size[2] === "MOSSLANCE Hero", 'the tab is titled "MOSSLANCE Hero"', size[2]);
+    check(size[3], "the game has the keyboard focus");
+
+    // The music: the browser decoded Music/Fond.mp3, and it plays in a loop
+    // on the channel kept for it.
+    const music = await page.evaluate(() => {
+      const audio = SDL.channels[0] && SDL.channels[0].audio;
+      return audio ? [audio.paused, audio.loop, audio.currentTime] : null;
+    });
+    check(music !== null && !music[0] && music[1], "the music plays in a loop", JSON.stringify(music));
+
+    // The title menu, against the native frame of the same animation step.
+    await sleep(500);
+    const frames = fs.readdirSync(framesDir).filter((f) => /^title-\d+\.bmp$/.test(f));
+    const shares = [];
+    await keepCanvas(page);
+    for (const frame of frames) {
+      const data = fs.readFileSync(path.join(framesDir, frame)).toString("base64");
+      shares.push(await differentShare(page, "data:image/bmp;base64," + data));
+    }
+    shares.sort((a, b) => a - b);
+    const best = shares.length ? shares[0] : 1;
+    figures.titleDifference = best;
+    check(frames.length > 0 && best <= DifferentShare, "the title menu looks like the native one",
+      `${(best * 100).toFixed(3)} % of the pixels differ (at most ${DifferentShare * 100} %); ` +
+      `against the other animation steps ${shares.slice(1).map((v) => (v * 100).toFixed(2)).join(", ")} %`);
+    console.log(`title menu: ${(best * 100).toFixed(3)} % of the pixels differ from the native frame, ` +
+      `${shares.slice(1).map((v) => (v * 100).toFixed(2)).join(", ")} % from the other animation steps`);
+
+    // Space on "Jouer", Right to the next level, Space starts it.
+    await page.keyboard.press("Space");
+    await waitForScreen(page, Screen.LevelMenu, 5000);
+    await sleep(300);
+    await page.keyboard.press("ArrowRight");
+    await sleep(300);
+    await page.keyboard.press("Space");
+    await waitForScreen(page, Screen.PlayLevel, 5000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.PlayLevel, "Space, Right, Space starts a level");
+
+    // The hero lands on the ground; a held Space then lifts it by the jump's
+    // speeds: -10 pixels a frame, 0.5 less each frame, whole pixels.
+    await page.waitForFunction(() => {
+      const y = _probeGame(1);
+      const same = window.lastY === y;
+      window.lastY = y;
+      return same && _probeGame(2) > 10;
+    }, { polling: 100, timeout: 10000 });
+    const ground = await probe(page, Probe.HeroY);
+    await page.evaluate(() => {
+      window.heights = [];
+      window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
+    });
+    await page.keyboard.down("Space");
+    await sleep(1200);
+    await page.keyboard.up("Space");
+    await sleep(1200);
+    const heights = await page.evaluate(() => {
+      clearInterval(window.watch);
+      return window.heights;
+    });
+    const rise = [];
+    for (let speed = -10, y = 0; speed < 0; speed += 0.5) {
+      y += Math.trunc(speed);
+      if (rise[rise.length - 1] !== -y) rise.push(-y);
+    }
+    const seen = [];
+    for (const y of heights) {
+      const up = ground - y;
+      if (up > 0 && up !== seen[seen.length - 1] && (seen.length === 0 || up > seen[seen.length - 1])) seen.push(up);
+      if (seen.length && up < seen[seen.length - 1]) break;
+    }
+    const inOrder = seen.every((up) => rise.includes(up));
+    check(inOrder && seen.length >= rise.length / 2 && Math.max(...seen) === 100,
+      "Space lifts the hero by the jump's steps to 100 pixels", `rises seen: ${seen.join(" ")}`);
+    // It lands 1 to 10 pixels above the ground's top, as the fall's last
+    // step takes it: back in the row of cells it ran in.
+    const last = heights.slice(-5);
+    check(last.every((y) => y === last[0]) && Math.floor(last[0] / 10) === Math.floor(ground / 10),
+      "released, the hero comes back to the ground", `at y ${last.join(" ")}, before the jump at ${ground}`);
+
+    // Then it runs until it falls into a gap: the end of the level.
+    await waitForScreen(page, Screen.LevelEnd, 60000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.LevelEnd, "the hero falls out and the level ends");
+    // The screen first writes the new record through to the browser's
+    // storage, then shows it.
+    await page.waitForFunction(() => _probeGame(3) === _probeGame(2), { timeout: 5000, polling: 10 })
+      .catch(() => {});
+    const score = await probe(page, Probe.Score);
+    const record = await probe(page, Probe.Record);
+    check(score > 0 && record === score, "the score is the new record", `score ${score}, record ${record}`);
+    await sleep(300);
+    const match = await recordTextMatch(page, record);
+    check(match >= 0.6, "the end of the level shows the record", `${(match * 100).toFixed(0)} % of its digits match`);
+    const passes = await page.evaluate(() => window.passTimes);
+    const program = passes.map((p) => p[0]).sort((a, b) => a - b);
+    const times = passes.map((p) => p[1]).sort((a, b) => a - b);
+    figures.frames = times.length;
+    figures.programMedian = program[Math.floor(program.length / 2)];
+    figures.frameMedian = times[Math.floor(times.length / 2)];
+    figures.frame95 = times[Math.floor(times.length * 0.95)];
+    check(times.length > 50 && figures.frameMedian < 30, "a frame of play takes less than the frame period",
+      `median ${figures.frameMedian} ms over ${times.length} frames`);
+
+    const level = await page.evaluate(() => {
+      const names = FS.readdir("Save").filter((n) => /^records-\d+\.rcd$/.test(n));
+      return names.length === 1 ? names[0] : names.join(",");
+    });
+    const saved = await page.evaluate((n) => FS.readFile("Save/" + n, { encoding: "utf8" }), level);
+    check(saved === String(record * record), "the records file holds the record's square",
+      `Save/${level}: "${saved}"`);
+
+    // A new tab after this one is closed: the record is still there.
+    await page.close();
+    const again = await openGame(browser, base, log);
+    const kept = await again.page.evaluate((n) => {
+      try {
+        return FS.readFile("Save/" + n, { encoding: "utf8" });
+      } catch (error) {
+        return "missing";
+      }
+    }, level);
+    check(kept === saved, "after the tab is closed and the page opened again, the record is kept",
+      `Save/${level}: "${kept}"`);
+
+    // Escape on the title menu ends the game: the page says so.
+    await again.page.keyboard.press("Escape");
+    await again.page.waitForFunction(() => !document.getElementById("again").hidden, { timeout: 10000 })
+      .catch(() => {});
+    const ending = await again.page.evaluate(() =>
+      [document.getElementById("message").textContent, !document.getElementById("again").hidden]);
+    check(ending[1] && /finie/.test(ending[0]), "when the game ends the page says so and offers to play again",
+      ending[0]);
+
+    check(log.errors.length === 0, "the console shows no error", log.errors.join(" | "));
+  } finally {
+    await browser.close();
+    server.close();
+  }
+
+  console.log(`figures: first visit ${(figures.bytes / 1e6).toFixed(2)} MB compressed; ` +
+    `page ready ${figures.ready} ms, title menu ${figures.title} ms after navigation; ` +
+    `play frame median ${figures.frameMedian?.toFixed(2)} ms (the program's part ${figures.programMedian?.toFixed(2)} ms), ` +
+    `95th percentile ${figures.frame95?.toFixed(2)} ms over ${figures.frames} frames`);
+  console.log(`browser: ${passed} passed, ${failed} failed`);
+  process.exit(failed === 0 ? 0 : 1);
+}
+
+main().catch((error) => {
+  console.log(`FAIL: ${error.stack || error}`);
+  console.log(`browser: ${passed} passed, ${failed + 1} failed`);
+  process.exit(1);
+});

@@ -1,0 +1,65 @@
+// A static file server for the page, as any web host would serve build-web/:
+// the right content types, and gzip for a browser that accepts it.
+//   node web/serve.js [FOLDER] [PORT]   (build-web and 8000 by default)
+// Listens on 127.0.0.1 only.
+"use strict";
+const fs = require("fs");
+const http = require("http");
+const path = require("path");
+const zlib = require("zlib");
+
+const types = {
+  ".html": "text/html; charset=utf-8",
+  ".js": "text/javascript; charset=utf-8",
+  ".wasm": "application/wasm",
+  ".data": "application/octet-stream",
+  ".png": "image/png",
+  ".ttf": "font/ttf",
+};
+
+// Starts serving `root` on `port` (0: any free port); resolves to the server.
+function serve(root, port) {
+  const packed = new Map();  // path -> gzip of its contents, made once
+  const server = http.createServer((request, response) => {
+    const url = new URL(request.url, "http://localhost");
+    let name = decodeURIComponent(url.pathname);
+    if (name.endsWith("/")) name += "index.html";
+    const file = path.join(root, path.normalize(name));
+    if (!file.startsWith(path.resolve(root) + path.sep) || !fs.existsSync(file) ||
+        !fs.statSync(file).isFile()) {
+      response.writeHead(404, { "Content-Type": "text/plain" });
+      response.end("Not found\n");
+      return;
+    }
+    let body = fs.readFileSync(file);
+    const headers = {
+      "Content-Type": types[path.extname(file)] || "application/octet-stream",
+      "Cache-Control": "no-cache",
+    };
+    if (/\bgzip\b/.test(request.headers["accept-encoding"] || "")) {
+      if (!packed.has(file)) packed.set(file, zlib.gzipSync(body));
+      body = packed.get(file);
+      headers["Content-Encoding"] = "gzip";
+    }
+    headers["Content-Length"] = body.length;
+    response.writeHead(200, headers);
+    response.end(request.method === "HEAD" ? undefined : body);
+  });
+  return new Promise((resolve, reject) => {
+    server.once("error", reject);
+    server.listen(port, "127.0.0.1", () => resolve(server));
+  });
+}
+
+module.exports = { serve };
+
+if (require.main === module) {
+  const root = path.resolve(process.argv[2] || "build-web");
+  const port = Number(process.argv[3] || 8000);
+  serve(root, port).then(() => {
+    console.log(`MOSSLANCE Hero: http://127.0.0.1:${port}/ (Ctrl+C to stop)`);
+  }, (error) => {
+    console.error(`MOSSLANCE Hero: cannot serve on port ${port}: ${error.message}`);
+    process.exit(1);
+  });
+}
