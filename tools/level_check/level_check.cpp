@@ -1,5 +1,6 @@
 // level_check: proves that a level can be finished, and finds its best score.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -25,13 +26,13 @@ void printHelp() {
            "Finishing: the level scrolls one column a frame and the hero is over grid\n"
            "column (frame + 31) in frame number `frame` (the first frame is 1, over\n"
            "column 32). A run finishes when it lives through the frame over the last\n"
-           "column, 9999, that is frame 9968, without falling out (the fell-out test of\n"
-           "that frame included). Past the grid there is no ground, so the hero then\n"
-           "falls out and the level ends.\n"
+           "column with ground (anything solid in rows 0 to 47; 9999 at most, frame\n"
+           "9968) without falling out, the fell-out test of that frame included. Past\n"
+           "that column the hero falls out and the level ends.\n"
            "\n"
            "Score: the play loop's, frame by frame: +1 a frame, +50 for a bonus and -100\n"
            "for an enemy in the cell two rows above the body's cell. The best score is the\n"
-           "highest score a finishing run can have after frame 9968.\n"
+           "highest score a finishing run can have after the frame over that column.\n"
            "\n"
            "Inputs: before each frame, the first included, the player may do nothing,\n"
            "press, release, press then release, or release then press. The hero starts as\n"
@@ -50,11 +51,12 @@ void printHelp() {
            "  --check-limit      fail (exit 2) unless the file's limite is below the best score\n"
            "  --no-air-jumps     forbid \"release then press\" while the hero is off the ground\n"
            "                     (which starts a new jump in mid-air)\n"
-           "  --last-column C    finish over column C instead of 9999\n"
+           "  --last-column C    finish over column C instead of the last with ground\n"
            "  --run              print the best run's key events, one line per frame used\n"
            "\n"
            "Prints \"finishable yes\" or \"finishable no\", then \"frames N\" (the frames a\n"
-           "finishing run lives through: 9968, or C - 31) and, for a level that can be\n"
+           "finishing run lives through: the last column's number less 31) and, for a\n"
+           "level that can be\n"
            "finished, \"best_score N\"; otherwise \"furthest_column N\", the last column any\n"
            "run was over at the end of a frame without falling out. Exits 0 when the level\n"
            "can be finished, 1 when it cannot, 2 on a limit that cannot be passed (with\n"
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     bool checkLimit = false;
     bool printRun = false;
     SearchOptions options;
+    bool lastColumnGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -111,6 +114,7 @@ int main(int argc, char** argv) {
                           << std::endl;
                 return 3;
             }
+            lastColumnGiven = true;
         } else if (arg == "--check-limit") {
             checkLimit = true;
         } else if (arg == "--no-air-jumps") {
@@ -139,6 +143,10 @@ int main(int argc, char** argv) {
     std::vector<int32_t> grid(GridCells, Empty);
     parseLevelText(contents, data, grid.data());
 
+    if (!lastColumnGiven) {
+        // A level is as long as its ground: past it the hero falls out.
+        options.lastColumn = std::max(HeroColumnOffset + 1, lastGroundColumn(grid.data()));
+    }
     options.keepRun = printRun;
     const auto start = std::chrono::steady_clock::now();
     const SearchResult result = searchLevel(grid.data(), options);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +23,7 @@ void printHelp() {
     std::cout
         << "Usage: level_model LEVELFILE [--plays N] [--sigma MS] [--seed S] [--threads T]\n"
            "                   [--limit-share P] [--expect-finish LO HI] [--expect-pass LO HI]\n"
-           "                   [--play-log SEED]\n"
+           "                   [--play-log I]\n"
            "\n"
            "Plays LEVELFILE N times (1000) as a practised player would, with the game's own\n"
            "hero and body rules, and prints the share of plays that finish the level (live\n"
@@ -57,8 +58,11 @@ void printHelp() {
            "                       plays is above\n"
            "  --expect-finish LO HI, --expect-pass LO HI\n"
            "                       exit 1 unless the finish (pass) share is within LO..HI\n"
-           "  --play-log SEED      play once with that seed and print its key events, frame\n"
-           "                       by frame, and its score\n"
+           "  --blocks FILE        also count, for each block (\"NAME DIFFICULTY FIRST LAST\"\n"
+           "                       a line, as level_gen writes them), the plays that\n"
+           "                       last stood on it before falling out\n"
+           "  --play-log I         play only play I (from 0) of the series and print its key\n"
+           "                       events, frame by frame, and its score\n"
            "\n"
            "Exits 0, 1 when an expectation fails, 3 on bad arguments or an unreadable file."
         << std::endl;
@@ -91,6 +95,40 @@ bool within(const char* what, double share, const Range& range) {
     return ok;
 }
 
+// Where the plays that did not finish last stood, block by block.
+void printBlockLosses(const std::string& path, const std::vector<PlayResult>& results) {
+    std::string text;
+    if (!text::readWholeFile(path, text)) {
+        std::cout << "level_model: cannot open " << path << std::endl;
+        return;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string name;
+        int32_t difficulty = 0;
+        int32_t first = 0;
+        int32_t last = 0;
+        if (!(words >> name >> difficulty >> first >> last) || name[0] == '#') {
+            continue;
+        }
+        int32_t lost = 0;
+        std::size_t example = 0;
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const int32_t column = results[i].lastStanding + HeroColumnOffset;
+            if (!results[i].finished && column >= first && column <= last) {
+                example = lost++ == 0 ? i : example;
+            }
+        }
+        if (lost > 0) {
+            std::cout << "lost " << lost << " in " << name << " " << difficulty << " (columns "
+                      << first << "-" << last << "), play " << example << " for one"
+                      << std::endl;
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +138,7 @@ int main(int argc, char** argv) {
     int32_t threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     int32_t logSeed = -1;
     double limitShare = -1.0;
+    std::string blocksPath;
     ModelOptions options;
     Range finishRange;
     Range passRange;
@@ -126,6 +165,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--play-log" && hasValue && parseInt(argv[i + 1], logSeed) &&
                    logSeed >= 0) {
             ++i;
+        } else if (arg == "--blocks" && hasValue) {
+            blocksPath = argv[++i];
         } else if (arg == "--limit-share" && hasValue && parseShare(argv[i + 1], limitShare)) {
             ++i;
         } else if ((arg == "--expect-finish" || arg == "--expect-pass") && hasTwo) {
@@ -163,7 +204,7 @@ int main(int argc, char** argv) {
     const PlayerModel model(grid.data(), table, options);
 
     if (logSeed >= 0) {
-        const PlayResult play = model.play(static_cast<uint64_t>(logSeed));
+        const PlayResult play = model.play(playSeed(static_cast<uint64_t>(seed), logSeed));
         for (std::size_t i = 0; i < play.inputs.size(); ++i) {
             if (play.inputs[i] != SpaceInput::Nothing) {
                 std::cout << "frame " << i + 1 << " "
@@ -206,6 +247,9 @@ int main(int argc, char** argv) {
               << std::endl;
     if (limitShare >= 0.0) {
         std::cout << "limite " << limitPassedBy(results, limitShare) << std::endl;
+    }
+    if (!blocksPath.empty()) {
+        printBlockLosses(blocksPath, results);
     }
     const bool finishOk = within("finish_share", figures.finishShare, finishRange);
     const bool passOk = within("pass_share", data.hasLimit ? figures.passShare : 0.0, passRange);

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <thread>
+#include <unordered_map>
+#include <cstdio>
+#include <cstdlib>
 
 #include "actors/body.h"
 #include "app/camera.h"
@@ -12,6 +15,7 @@
 namespace {
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
+constexpr double NoAim = std::numeric_limits<double>::quiet_NaN();
 
 // splitmix64, and normal numbers from it by Box-Muller: the same plays on
 // every platform for a seed.
@@ -37,12 +41,16 @@ class Rng {
 // A key event's timing, and what it leads to.
 struct Option {
     bool safe = false;
+    bool crossing = false;     // comes down beyond the end of the ground it left
+    bool comfortable = false;  // crossing, and the next key has room there too
     int32_t worth = 0;
 };
 
 struct Aim {
-    bool wait = true;  // nothing worth doing, or nothing safe
-    double at = 0.0;   // in frames: the gap before frame g spans (g - 1, g]
+    bool wait = true;   // nothing worth doing, or nothing safe
+    double at = 0.0;    // in frames: the gap before frame g spans (g - 1, g]
+    double room = 0.0;  // frames of safe timings on the nearer side of the aim
+    double from = 0.0;  // where the run aimed into begins
 };
 
 // The gap before frame g covers the times (g - 1, g] in frames.
@@ -52,8 +60,11 @@ int32_t gapAt(double time) {
 
 // Chooses what to aim at among options[i], the timings of gaps first + i.
 // An open end is one past which every timing is as good as the last.
+// A run that the present cuts short began where an earlier look saw it begin
+// (`seenFrom`, NaN: nowhere earlier), so that looking again as the hero runs
+// on does not drag the aim towards the run's end.
 Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
-              int32_t waitWorth, double minRoom) {
+              int32_t waitWorth, double minRoom, double seenFrom) {
     std::vector<int32_t> worths;
     for (const Option& option : options) {
         if (option.safe) {
@@ -79,7 +90,13 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
             while (safeLast + 1 < count && options[static_cast<std::size_t>(safeLast + 1)].safe) {
                 ++safeLast;
             }
+            // A run cut short by the present or by the last timing that
+            // matters is open on that side: no danger lies there.
+            const double safeStart = safeFirst == 0 ? -Infinity : safeFirst;
             const double safeEnd = (openEnd && safeLast == count - 1) ? Infinity : safeLast;
+            const auto roomAt = [&](double at) {  // at: in option units
+                return std::min(at - safeStart, safeEnd + 1.0 - at);
+            };
             for (int32_t a = safeFirst; a <= safeLast;) {
                 if (options[static_cast<std::size_t>(a)].worth < worth) {
                     ++a;
@@ -90,12 +107,14 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
                        options[static_cast<std::size_t>(b + 1)].worth >= worth) {
                     ++b;
                 }
-                const double middle =
-                    (a - 1 + b) / 2.0 + 1.0;  // in option units, gap a spans (a, a+1]
-                const double room = std::min(middle - safeFirst, safeEnd + 1.0 - middle);
+                // Option i covers the times (i, i + 1] in option units.
+                const double seen = seenFrom - (first - 1);
+                const double start = (a == 0 && seen < 0.0) ? seen : a;
+                const double middle = std::max(0.5, (start + b + 1) / 2.0);
+                const double room = roomAt(middle);
                 if (room > bestRoom) {
                     bestRoom = room;
-                    best = Aim{false, first - 1 + middle};
+                    best = Aim{false, first - 1 + middle, room, first - 1 + start};
                 }
                 a = b + 1;
             }
@@ -110,6 +129,35 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
     return waitSafe ? Aim{} : best;
 }
 
+// Prefers, while they leave the aim its margin, the timings that come down
+// beyond the ground the jump left with room for the next key there, then
+// those that merely get across; otherwise any safe timing will do.
+// `holdOn`: for a release, holding on is safe for now, and better than a
+// timing that does not get across.
+Aim chooseTiered(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
+                 int32_t waitWorth, double minRoom, double seenFrom, bool holdOn = false) {
+    for (const auto keep : {+[](const Option& o) { return o.comfortable; },
+                            +[](const Option& o) { return o.crossing; }}) {
+        std::vector<Option> tier = options;
+        bool any = false;
+        for (Option& option : tier) {
+            option.safe = option.safe && keep(option);
+            any = any || option.safe;
+        }
+        if (any) {
+            const Aim aim =
+                chooseAim(tier, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
+            if ((!aim.wait && aim.room >= minRoom) || (aim.wait && waitSafe)) {
+                return aim;
+            }
+        }
+    }
+    if (holdOn) {
+        return Aim{};
+    }
+    return chooseAim(options, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
+}
+
 }  // namespace
 
 struct PlayerModel::State {
@@ -122,6 +170,9 @@ struct PlayerModel::Plan {
     bool aimed = false;     // found something to aim at
     bool act = false;       // and commits to it now
     double at = 0.0;        // the aim, in frames
+    double from = 0.0;        // where the window aimed into begins
+    double room = 0.0;        // safe frames on the nearer side of the aim
+    bool crossing = false;    // the aim comes down beyond the ground left
     int32_t lookAgain = 0;  // the frame after which to plan again, when not acting
 };
 
@@ -144,6 +195,22 @@ Step stepFrame(const int32_t* grid, int32_t frame, State& state) {
     return Step{points, body.fellOut != 0};
 }
 
+// Standing, the body keeps its row: from `frame` on it meets the cells two
+// rows above it until the cell under it is no longer solid (and meets that
+// column too).
+int32_t groundWorth(const int32_t* grid, int32_t frame, int32_t row, int32_t last) {
+    int32_t worth = 0;
+    for (; frame <= last; ++frame) {
+        const int32_t column = frame + HeroColumnOffset;
+        const int32_t cell = cellAt(grid, column, row - 2);
+        worth += cell == Bonus ? 50 : cell == Enemy ? -100 : 0;
+        if (!isSolid(cellAt(grid, column, row + 1))) {
+            break;
+        }
+    }
+    return worth;
+}
+
 // The bonuses and enemies met from `state` (before frame `frame`, keys
 // applied) with no further key, until the view's end, a fall, or the hero
 // running off the ground again once it has come down.
@@ -160,18 +227,7 @@ int32_t worthWithoutKeys(const int32_t* grid, int32_t frame, State state, int32_
             break;
         }
     }
-    // Standing, the body keeps its row: it meets the cells two rows above it
-    // until the cell under it is no longer solid (and meets that column too).
-    const int32_t row = state.y / CellSize;
-    for (++frame; frame <= last; ++frame) {
-        const int32_t column = frame + HeroColumnOffset;
-        const int32_t cell = cellAt(grid, column, row - 2);
-        worth += cell == Bonus ? 50 : cell == Enemy ? -100 : 0;
-        if (!isSolid(cellAt(grid, column, row + 1))) {
-            break;
-        }
-    }
-    return worth;
+    return worth + groundWorth(grid, frame + 1, state.y / CellSize, last);
 }
 
 }  // namespace
@@ -196,6 +252,126 @@ PlayerModel::PlayerModel(const int32_t* grid, const SurvivalTable& table,
     leadFrames_ = std::max(3, static_cast<int32_t>(std::ceil(3.0 * options.sigmaMs / FrameMs)));
 }
 
+// Where a hero let go before frame `frame` at `y` comes down. Plays ask this
+// over and over, so each thread keeps the answers for the level it plays.
+const PlayerModel::Fall& PlayerModel::fallFrom(int32_t frame, int32_t y) const {
+    thread_local const PlayerModel* owner = nullptr;
+    thread_local std::unordered_map<uint64_t, Fall> falls;
+    if (owner != this) {
+        falls.clear();
+        owner = this;
+    }
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(frame)) << 32) |
+                         static_cast<uint32_t>(y);
+    const auto found = falls.find(key);
+    if (found != falls.end()) {
+        return found->second;
+    }
+    Fall fall;
+    State state;
+    state.y = y;
+    state.motion = applyInput(state.motion, SpaceInput::Release);
+    for (fall.frame = frame; fall.frame < frame + 200; ++fall.frame) {
+        const Step step = stepFrame(grid_, fall.frame, state);
+        fall.worth += step.points;
+        if (step.fellOut) {
+            break;
+        }
+        if (state.motion.motionState == MotionOnGround) {
+            fall.landed = true;
+            fall.y = state.y;
+            break;
+        }
+    }
+    return falls.emplace(key, fall).first->second;
+}
+
+// The bonuses and enemies a hero let go before frame `frame` at `y` meets,
+// as worthWithoutKeys counts them.
+int32_t PlayerModel::releasedWorth(int32_t frame, int32_t y, int32_t last) const {
+    const Fall& fall = fallFrom(frame, y);
+    if (fall.frame > last || !fall.landed) {
+        State state;
+        state.y = y;
+        state.motion = applyInput(state.motion, SpaceInput::Release);
+        return worthWithoutKeys(grid_, frame, state, last);
+    }
+    return fall.worth + groundWorth(grid_, fall.frame + 1, fall.y / CellSize, last);
+}
+
+// Whether a hero let go before frame `frame` at `y` comes
+// down within the view where it can live on through the view's last frame.
+// A fall whose end the screen does not show is no plan.
+bool PlayerModel::landsOnScreen(int32_t frame, int32_t y, int32_t last) const {
+    const Fall& fall = fallFrom(frame, y);
+    return fall.landed && fall.frame <= last &&
+           table_.framesLeft(fall.frame, fall.y, landedMotion()) >= last - fall.frame;
+}
+
+// Whether a hero let go before frame `frame` at `y` comes
+// down on screen where the next jump has room: no jump needed within the
+// view, or a run of safe presses at least twice the wanted margin wide.
+bool PlayerModel::roomAfterLanding(int32_t frame, int32_t y, int32_t last) const {
+    const Fall& fall = fallFrom(frame, y);
+    if (!fall.landed || fall.frame > last) {
+        return false;  // comes down beyond the screen: a gamble, not a plan
+    }
+    frame = fall.frame;
+    State state;
+    state.y = fall.y;
+    state.motion = landedMotion();
+    int32_t run = 0;
+    int32_t widest = 0;
+    for (++frame; frame <= last; ++frame) {
+        if (state.motion.motionState == MotionOnGround) {
+            State pressed = state;
+            pressed.motion = applyInput(pressed.motion, SpaceInput::Press);
+            const bool fell = stepFrame(grid_, frame, pressed).fellOut;
+            const bool safe =
+                !fell && table_.framesLeft(frame, pressed.y, pressed.motion) >= last - frame;
+            run = safe ? run + 1 : 0;
+            widest = std::max(widest, run);
+        }
+        if (stepFrame(grid_, frame, state).fellOut) {
+            break;
+        }
+    }
+    const bool waitSafe = frame > last && table_.framesLeft(last, state.y, state.motion) >= 0 &&
+                          inHand(state.motion);
+    return waitSafe || widest >= 2.0 * minRoom_;
+}
+
+// Standing, or in the air with the key still held: what happens next is the
+// player's to decide. Falling without the key, the hero goes where it goes.
+HeroMotion PlayerModel::landedMotion() {
+    HeroMotion motion;
+    motion.motionState = MotionOnGround;
+    motion.verticalSpeed = 5.0;
+    return motion;
+}
+
+bool PlayerModel::inHand(const HeroMotion& motion) {
+    return motion.motionState == MotionOnGround || motion.verticalSpeed <= 1.0;
+}
+
+bool PlayerModel::floatsPast(int32_t frame, State state, int32_t column) const {
+    for (; frame + HeroColumnOffset <= column; ++frame) {
+        if (stepFrame(grid_, frame, state).fellOut ||
+            state.motion.motionState == MotionOnGround) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t PlayerModel::surfaceEnd(int32_t column, int32_t y) const {
+    const int32_t row = y / CellSize;
+    while (column < GridColumns && isSolid(cellAt(grid_, column, row + 1))) {
+        ++column;
+    }
+    return column - 1;
+}
+
 bool PlayerModel::somethingBetween(int32_t firstFrame, int32_t lastFrame) const {
     const int32_t first = std::clamp(firstFrame + HeroColumnOffset, 0, GridColumns);
     const int32_t last = std::clamp(lastFrame + HeroColumnOffset, first - 1, GridColumns - 1);
@@ -212,7 +388,8 @@ int32_t PlayerModel::horizon(int32_t now) const {
 // `earliest` to the frame the held hero lands in, plus one (letting go on the
 // ground, as good as holding on), or to one past the view.
 PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int32_t earliest,
-                                           int32_t last) const {
+                                           int32_t last, int32_t takeoffEnd, double seenFrom,
+                                           bool lookAhead) const {
     Plan plan;
     plan.lookAgain = now + 1;
     if (state.motion.motionState == MotionOnGround) {
@@ -223,28 +400,35 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
     std::vector<Option> options;
     int32_t first = std::max(now + 1, earliest);
     bool openEnd = false;
+    bool holdSafe = false;  // holding on lives through the view, or lands well
     State held = state;
     int32_t heldWorth = 0;  // met while holding, before the release
     for (int32_t gap = now + 1; gap <= last + 1; ++gap) {
         if (gap > last) {
             // Holding on past what can be seen: safe as far as it can tell.
             if (gap >= earliest) {
-                options.push_back(Option{true, heldWorth});
+                Option option;
+                option.safe = true;
+                option.worth = heldWorth;
+                options.push_back(option);
                 openEnd = true;
             }
+            holdSafe = inHand(held.motion) &&
+                       table_.framesLeft(last, held.y, held.motion) >= 0;
             break;
         }
         if (gap >= earliest) {
             State released = held;
             released.motion = applyInput(released.motion, SpaceInput::Release);
-            State after = released;
-            const Step step = stepFrame(grid_, gap, after);
             Option option;
-            option.safe =
-                !step.fellOut && table_.framesLeft(gap, after.y, after.motion) >= last - gap;
+            option.safe = landsOnScreen(gap, held.y, last);
+            const Fall& fall = fallFrom(gap, held.y);
+            option.crossing = option.safe && fall.frame + HeroColumnOffset > takeoffEnd;
+            option.comfortable =
+                option.crossing && (!lookAhead || roomAfterLanding(gap, held.y, last));
             if (option.safe) {
                 option.worth = heldWorth + (somethingBetween(gap, last)
-                                                ? worthWithoutKeys(grid_, gap, released, last)
+                                                ? releasedWorth(gap, held.y, last)
                                                 : 0);
             }
             options.push_back(option);
@@ -259,6 +443,9 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
             if (gap + 1 >= earliest) {
                 Option option;
                 option.safe = table_.framesLeft(gap, held.y, held.motion) >= last - gap;
+                option.crossing = option.safe && gap + HeroColumnOffset > takeoffEnd;
+                option.comfortable = option.crossing;
+                holdSafe = option.safe;
                 option.worth = heldWorth + worthWithoutKeys(grid_, gap + 1, held, last);
                 options.push_back(option);
                 openEnd = true;
@@ -266,18 +453,32 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
             break;
         }
     }
-    const Aim aim = chooseAim(options, first, openEnd, false, 0, minRoom_);
+    // Holding on is worth it while the hero would float past the end of the
+    // ground it left (which the screen shows): the way across may show up yet.
+    const bool holdOn = holdSafe && takeoffEnd < last + HeroColumnOffset &&
+                        floatsPast(now + 1, state, takeoffEnd);
+    const Aim aim = chooseTiered(options, first, openEnd, false, 0, minRoom_, seenFrom, holdOn);
+    if (getenv("MODEL_DEBUG") && lookAhead) {
+        fprintf(stderr, "release now %d y %d first %d aim %d %.1f:", now, state.y, first, aim.wait, aim.at);
+        for (auto& o : options) fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
+        fprintf(stderr, "\n");
+    }
     if (aim.wait) {
         return plan;  // nothing safe: hold on and look again
     }
     plan.aimed = true;
+    plan.room = aim.room;
+    plan.from = aim.from;
+    const std::size_t chosen = static_cast<std::size_t>(std::max(0, gapAt(aim.at) - first));
+    plan.crossing = chosen < options.size() && options[chosen].crossing;
     plan.act = aim.at - now <= leadFrames_;
     plan.at = aim.at;
-    plan.lookAgain = std::max(now + 1, static_cast<int32_t>(aim.at) - leadFrames_);
+    plan.lookAgain = std::clamp(static_cast<int32_t>(aim.at) - leadFrames_, now + 1, now + 4);
     return plan;
 }
 
-PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_t earliest) const {
+PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_t earliest,
+                                         double seenFrom) const {
     Plan plan;
     plan.lookAgain = now + 1;
     const int32_t last = horizon(now);
@@ -298,6 +499,8 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
         path.push_back(next);
         worthBefore.push_back(worthBefore.back() + step.points);
     }
+    waitSafe = waitSafe && table_.framesLeft(last, path.back().y, path.back().motion) >= 0 &&
+               inHand(path.back().motion);
     if (waitSafe && !somethingBetween(now + 1, last)) {
         return plan;  // a plain run ahead: nothing to do yet
     }
@@ -314,36 +517,51 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
             const Step step = stepFrame(grid_, gap, pressed);
             if (!step.fellOut && table_.framesLeft(gap, pressed.y, pressed.motion) >= last - gap) {
                 // How the model would then let go, and what the jump is worth.
-                const Plan release = planRelease(gap, pressed, gap + 1, last);
-                if (release.aimed) {
-                    const int32_t releaseGap = std::max(gap + 1, gapAt(release.at));
-                    State flown = pressed;
-                    int32_t worth = worthBefore[k] + step.points;
-                    int32_t frame = gap + 1;
-                    for (; frame < releaseGap && frame <= last; ++frame) {
-                        const Step held = stepFrame(grid_, frame, flown);
-                        worth += held.points;
-                        if (held.fellOut) {
-                            break;
-                        }
+                const int32_t takeoffEnd = surfaceEnd(gap + HeroColumnOffset, path[k].y);
+                const Plan release =
+                    planRelease(gap, pressed, gap + 1, last, takeoffEnd, NoAim, false);
+                option.safe = true;
+                option.crossing = release.aimed && release.crossing;
+                option.comfortable = option.crossing && release.room >= minRoom_;
+                // What the jump is worth, let go where the model would aim, or
+                // held through the view.
+                const int32_t releaseGap =
+                    release.aimed ? std::max(gap + 1, gapAt(release.at)) : last + 1;
+                State flown = pressed;
+                int32_t worth = worthBefore[k] + step.points;
+                int32_t frame = gap + 1;
+                for (; frame < releaseGap && frame <= last; ++frame) {
+                    const Step held = stepFrame(grid_, frame, flown);
+                    worth += held.points;
+                    if (held.fellOut) {
+                        break;
                     }
-                    flown.motion = applyInput(flown.motion, SpaceInput::Release);
-                    option.safe = true;
-                    option.worth = worth + worthWithoutKeys(grid_, frame, flown, last);
                 }
+                if (frame <= last) {
+                    flown.motion = applyInput(flown.motion, SpaceInput::Release);
+                    worth += worthWithoutKeys(grid_, frame, flown, last);
+                }
+                option.worth = worth;
             }
         }
         options.push_back(option);
     }
-    const Aim aim = chooseAim(options, first, false, waitSafe, waitWorth, minRoom_);
+    const Aim aim = chooseTiered(options, first, false, waitSafe, waitWorth, minRoom_, seenFrom);
+    if (getenv("MODEL_DEBUG")) {
+        fprintf(stderr, "press now %d y %d first %d wait %d/%d aim %d %.1f:", now, state.y, first, waitSafe, waitWorth, aim.wait, aim.at);
+        for (auto& o : options) fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
+        fprintf(stderr, "\n");
+    }
     if (aim.wait) {
         plan.lookAgain = now + (waitSafe ? 3 : 1);
         return plan;
     }
     plan.aimed = true;
+    plan.room = aim.room;
+    plan.from = aim.from;
     plan.act = aim.at - now <= leadFrames_;
     plan.at = aim.at;
-    plan.lookAgain = std::max(now + 1, static_cast<int32_t>(aim.at) - leadFrames_);
+    plan.lookAgain = std::clamp(static_cast<int32_t>(aim.at) - leadFrames_, now + 1, now + 4);
     return plan;
 }
 
@@ -356,13 +574,17 @@ PlayResult PlayerModel::play(uint64_t seed) const {
     int32_t pendingGap = 0;  // 0: no event on its way
     bool pendingPress = false;
     int32_t lookAgain = 0;
+    double seenFrom = NoAim;
+    int32_t takeoffEnd = 0;
     const int32_t lastFrame = table_.lastAliveFrame() + 1;
     for (int32_t frame = 1; frame <= lastFrame; ++frame) {
         const int32_t now = frame - 1;
         if (pendingGap == 0 && now >= lookAgain) {
-            const Plan plan = keyDown ? planRelease(now, state, lastEventGap + 1, horizon(now))
-                                      : planPress(now, state, lastEventGap + 1);
+            const Plan plan = keyDown ? planRelease(now, state, lastEventGap + 1, horizon(now),
+                                                    takeoffEnd, seenFrom, true)
+                                      : planPress(now, state, lastEventGap + 1, seenFrom);
             lookAgain = plan.lookAgain;
+            seenFrom = plan.aimed ? plan.from : NoAim;
             if (plan.act) {
                 const double actual = plan.at + rng.normal() * options_.sigmaMs / FrameMs;
                 pendingGap = std::max({gapAt(actual), now + 1, lastEventGap + 1});
@@ -373,9 +595,17 @@ PlayResult PlayerModel::play(uint64_t seed) const {
         SpaceInput input = frame == 1 ? SpaceInput::Release : SpaceInput::Nothing;
         if (pendingGap == frame) {
             input = pendingPress ? SpaceInput::Press : SpaceInput::Release;
+            if (pendingPress) {
+                // Where the ground it jumps from ends (a press in the air
+                // leaves no ground behind).
+                takeoffEnd = state.motion.motionState == MotionOnGround
+                                 ? surfaceEnd(frame + HeroColumnOffset, state.y)
+                                 : frame + HeroColumnOffset - 1;
+            }
             keyDown = pendingPress;
             lastEventGap = frame;
             pendingGap = 0;
+            seenFrom = NoAim;
             lookAgain = frame;
         }
         state.motion = applyInput(state.motion, input);
@@ -387,12 +617,20 @@ PlayResult PlayerModel::play(uint64_t seed) const {
         result.score += playFrame(body, state.motion, grid_);
         state.y = body.y;
         result.frames = frame;
+        if (getenv("MODEL_TRACE")) fprintf(stderr, "f %d col %d y %d row %d motion %d speed %.1f in %d\n", frame, frame + 31, state.y, state.y / 10, state.motion.motionState, state.motion.verticalSpeed, (int)input);
+        if (state.motion.motionState == MotionOnGround) {
+            result.lastStanding = frame;
+        }
         if (body.fellOut != 0) {
             break;
         }
     }
     result.finished = result.frames > finishFrame_;
     return result;
+}
+
+uint64_t playSeed(uint64_t seed, int32_t play) {
+    return seed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(play) + 1;
 }
 
 std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
@@ -403,8 +641,7 @@ std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_
     for (int32_t w = 0; w < threads; ++w) {
         workers.emplace_back([&, w] {
             for (int32_t i = w; i < plays; i += threads) {
-                results[static_cast<std::size_t>(i)] =
-                    model.play(seed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(i) + 1);
+                results[static_cast<std::size_t>(i)] = model.play(playSeed(seed, i));
             }
         });
     }

@@ -38,6 +38,7 @@ struct PlayResult {
     int32_t frames = 0;              // frames played, the one the hero fell out in included
     int32_t score = 0;
     bool finished = false;  // lived through the frame over the last column with ground
+    int32_t lastStanding = 0;  // the last frame the hero stood on something
 };
 
 class PlayerModel {
@@ -53,8 +54,26 @@ class PlayerModel {
   private:
     struct State;
     struct Plan;
-    Plan planPress(int32_t now, const State& state, int32_t earliest) const;
-    Plan planRelease(int32_t now, const State& state, int32_t earliest, int32_t last) const;
+    Plan planPress(int32_t now, const State& state, int32_t earliest, double seenFrom) const;
+    Plan planRelease(int32_t now, const State& state, int32_t earliest, int32_t last,
+                     int32_t takeoffEnd, double seenFrom, bool lookAhead) const;
+    // Whether the hero, holding on from before `frame`, is still in the air
+    // when it passes `column`.
+    bool floatsPast(int32_t frame, State state, int32_t column) const;
+    // The last column of the ground under a hero standing at `y` in `column`.
+    int32_t surfaceEnd(int32_t column, int32_t y) const;
+    struct Fall {
+        int32_t frame = 0;  // the frame it lands or falls out in
+        int32_t y = 0;
+        int32_t worth = 0;  // bonuses and enemies met on the way
+        bool landed = false;
+    };
+    const Fall& fallFrom(int32_t frame, int32_t y) const;
+    int32_t releasedWorth(int32_t frame, int32_t y, int32_t last) const;
+    bool roomAfterLanding(int32_t frame, int32_t y, int32_t last) const;
+    bool landsOnScreen(int32_t frame, int32_t y, int32_t last) const;
+    static HeroMotion landedMotion();
+    static bool inHand(const HeroMotion& motion);
     int32_t horizon(int32_t now) const;
     // Whether the hero meets any bonus or enemy cell's column in these frames.
     bool somethingBetween(int32_t firstFrame, int32_t lastFrame) const;
@@ -79,7 +98,10 @@ struct ModelFigures {
     int32_t tenthScore = 0;
 };
 
-// Plays `plays` times, play i with seed (seed, i), on up to `threads` threads.
+// The seed of play number `play` of a series.
+uint64_t playSeed(uint64_t seed, int32_t play);
+
+// Plays `plays` times, play i with playSeed(seed, i), on up to `threads` threads.
 std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
                                  int32_t threads);
 

@@ -45,6 +45,17 @@ SurvivalTable::SurvivalTable(const int32_t* grid) {
     Body body(const_cast<int32_t*>(grid), &camera);
     std::array<Choice, 5> choices;
     const int32_t lastFrame = GridColumns - 1 - 31;
+    // A body deeper than every floor of the level can only fall out: it counts
+    // as lost at once, rather than after the long fall a screen cannot show.
+    int32_t lowestFloor = 0;
+    for (int32_t index = 0; index < GridCells; ++index) {
+        if (isSolid(grid[index])) {
+            lowestFloor = std::max(lowestFloor, index % GridRows);
+        }
+    }
+    const auto lost = [&](const Body& lostBody) {
+        return lostBody.fellOut != 0 || lostBody.y / CellSize >= lowestFloor;
+    };
 
     // Forward: every state after each frame.
     frames_.emplace_back();
@@ -60,7 +71,7 @@ SurvivalTable::SurvivalTable(const int32_t* grid) {
                 body.fellOut = 0;
                 playFrame(body, motion, grid);
                 const uint32_t child = survivalKey(body.y, motion);
-                if (body.fellOut == 0 && child != UINT32_MAX) {
+                if (!lost(body) && child != UINT32_MAX) {
                     next.keys.push_back(child);
                 }
             }
@@ -92,7 +103,7 @@ SurvivalTable::SurvivalTable(const int32_t* grid) {
                 body.y = yOf(key);
                 body.fellOut = 0;
                 playFrame(body, motion, grid);
-                if (body.fellOut != 0) {
+                if (lost(body)) {
                     continue;
                 }
                 const int32_t at = find(next, survivalKey(body.y, motion));

@@ -18,7 +18,8 @@ class SurvivalTable {
 
     // Every state reached from the start of a level (the hero as a new game
     // builds it, any keys between frames), up to the frame over the grid's
-    // last column.
+    // last column. A hero deeper than every floor of the level is lost
+    // already, though its fall out of the screen takes a while yet.
     explicit SurvivalTable(const int32_t* grid);
 
     // Frames the hero can still live after `frame` from this state (0 to Cap),

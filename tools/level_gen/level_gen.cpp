@@ -11,86 +11,90 @@
 namespace {
 
 void printHelp() {
-    std::cout << "Usage: level_gen --seed S --difficulty D [--number N] --out FILE\n"
+    std::cout << "Usage: level_gen SEEDFILE --out FILE [--blocks FILE]\n"
                  "\n"
-                 "Writes a 10000 x 80 level file: ground with gaps, raised platforms and\n"
-                 "posts, bonuses and enemies, from seed S (a whole number) at difficulty D\n"
-                 "(1 gentle, 2 medium, 3 demanding). The pictures it names are those of\n"
-                 "Niveaux/niveau-N/ (N is D unless given). The same arguments always give the\n"
-                 "same file. The file has no \"limite\" line: level_check finds the best score.";
+                 "Writes a level file from a seed file: a calm start, then the building blocks\n"
+                 "the seed file lists, one a line (\"gap 2\", \"posts 3 x2\"), then a calm end\n"
+                 "where the ground stops. \"seed S\" varies the details, \"pictures N\" names the\n"
+                 "pictures of Niveaux/niveau-N/. Blocks, each with a difficulty from 1 to 5:\n"
+                 "   ";
+    for (const std::string& name : levelgen::blockNames()) {
+        std::cout << " " << name;
+    }
+    std::cout << "\n"
+                 "The same seed file always gives the same level. The file has no \"limite\"\n"
+                 "line: the build sets it from the player model (level_model). --blocks also\n"
+                 "writes where each block lies: \"NAME DIFFICULTY FIRST LAST\" a line.";
     std::cout << std::endl;
 }
 
-bool parseNumber(const char* text, int32_t& value) {
-    std::size_t used = 0;
-    return text::parseInt32(text, value, &used) && used == std::strlen(text);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    levelgen::Settings settings;
-    bool haveSeed = false;
-    bool haveNumber = false;
-    std::string out;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        int32_t value = 0;
-        if (arg == "--help" || arg == "-h") {
-            printHelp();
-            return 0;
-        }
-        if (i + 1 >= argc) {
-            std::cout << "level_gen: " << arg << " wants a value" << std::endl;
-            return 2;
-        }
-        const char* next = argv[++i];
-        if (arg == "--out") {
-            out = next;
-        } else if (arg == "--seed" && parseNumber(next, value) && value >= 0) {
-            settings.seed = static_cast<uint64_t>(value);
-            haveSeed = true;
-        } else if (arg == "--difficulty" && parseNumber(next, value) && value >= 1 && value <= 3) {
-            settings.difficulty = value;
-        } else if (arg == "--number" && parseNumber(next, value) && value >= 0) {
-            settings.number = value;
-            haveNumber = true;
-        } else {
-            std::cout << "level_gen: bad argument " << arg << " " << next << std::endl;
-            printHelp();
-            return 2;
-        }
-    }
-    if (!haveSeed || out.empty()) {
-        printHelp();
-        return 2;
-    }
-    if (!haveNumber) {
-        settings.number = settings.difficulty;
-    }
-
-    levelgen::Summary summary;
-    const std::string text =
-        levelgen::levelFileText(settings, levelgen::generateGrid(settings, &summary));
+bool writeFile(const std::string& path, const std::string& text) {
     // Written beside the target and renamed, so that a failed run never leaves
-    // half a level for the build to pick up.
-    const std::string partial = out + ".partial";
+    // half a file for the build to pick up.
+    const std::string partial = path + ".partial";
     {
         std::ofstream file(partial, std::ios::binary | std::ios::trunc);
         file << text;
         file.flush();
         if (!file) {
             std::cout << "level_gen: cannot write " << partial << std::endl;
-            return 1;
+            return false;
         }
     }
-    if (std::rename(partial.c_str(), out.c_str()) != 0) {
-        std::cout << "level_gen: cannot rename " << partial << " to " << out << std::endl;
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::cout << "level_gen: cannot rename " << partial << " to " << path << std::endl;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string seedPath;
+    std::string out;
+    std::string blocksOut;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            printHelp();
+            return 0;
+        }
+        if ((arg == "--out" || arg == "--blocks") && i + 1 < argc) {
+            (arg == "--out" ? out : blocksOut) = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-' && seedPath.empty()) {
+            seedPath = arg;
+        } else {
+            std::cout << "level_gen: unexpected argument " << arg << std::endl;
+            printHelp();
+            return 2;
+        }
+    }
+    if (seedPath.empty() || out.empty()) {
+        printHelp();
+        return 2;
+    }
+    std::string seedText;
+    if (!text::readWholeFile(seedPath, seedText)) {
+        std::cout << "level_gen: cannot open " << seedPath << std::endl;
+        return 2;
+    }
+    levelgen::Settings settings;
+    std::string error;
+    if (!levelgen::parseSeedText(seedText, settings, error)) {
+        std::cout << "level_gen: " << seedPath << ", " << error << std::endl;
+        return 2;
+    }
+
+    levelgen::Summary summary;
+    const std::vector<int32_t> grid = levelgen::generateGrid(settings, &summary);
+    if (!writeFile(out, levelgen::levelFileText(settings, grid)) ||
+        (!blocksOut.empty() && !writeFile(blocksOut, levelgen::blocksText(summary)))) {
         return 1;
     }
-    std::cout << "level_gen: seed " << settings.seed << " difficulty " << settings.difficulty
-              << " gaps " << summary.gaps << " platforms " << summary.platforms << " posts "
-              << summary.posts << " enemies " << summary.enemies << " bonuses " << summary.bonuses
-              << std::endl;
+    std::cout << "level_gen: seed " << settings.seed << " blocks " << settings.blocks.size()
+              << " columns " << summary.lastColumn + 1 << " gaps " << summary.gaps
+              << " platforms " << summary.platforms << " posts " << summary.posts << " enemies "
+              << summary.enemies << " bonuses " << summary.bonuses << std::endl;
     return 0;
 }

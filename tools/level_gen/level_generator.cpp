@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <sstream>
 
 #include "actors/body.h"
 #include "actors/hero_motion.h"
@@ -17,21 +18,12 @@ constexpr int32_t HeroColumn = 31;
 // Ground is two rows of Tile0 and nothing below it: a body that sinks past a
 // ground's edge falls out instead of standing deep inside the next ground
 // (the body never collides sideways).
-constexpr int32_t GroundThickness = 2;
 constexpr int32_t HighestGround = 36;
 constexpr int32_t LowestGround = 44;
 constexpr int32_t HighestPlatform = 28;
 constexpr int32_t StartGround = 40;
-constexpr int32_t StartLength = 160;  // the hero lands here from y 240 at 10 or 5 pixels a frame
-constexpr int32_t EndLength = 120;    // a calm run to the last column
-constexpr int32_t SafeEdge = 12;      // columns kept clear at both ends of a run
-
-// Timings tried when checking that a hop can be made: the press before the
-// frame over one of the last TakeoffColumns columns (and the one past the
-// edge), and the release ReleaseStep, 2 x ReleaseStep, ... frames later, or never.
-constexpr int32_t TakeoffColumns = 30;
-constexpr int32_t ReleaseStep = 2;
-constexpr int32_t LongestRelease = 40;
+constexpr int32_t StartLength = 120;  // the hero lands here from y 240 at 10 or 5 pixels a frame
+constexpr int32_t EndLength = 60;     // a calm run before the ground ends
 
 // splitmix64: the same numbers on every platform and standard library.
 class Rng {
@@ -56,102 +48,59 @@ class Rng {
     uint64_t state_;
 };
 
-struct Tuning {
-    int32_t runMin, runMax;    // ground between two features
-    int32_t gapMin, gapMax;    // empty columns of a hop
-    int32_t riseMax, dropMax;  // rows the next ground may be higher or lower
-    int32_t minWays;           // press and release timings that must land (of 651)
-    int32_t enemyPercent;      // a run gets a ground enemy
-    int32_t enemyPairPercent;  // ... and it is two enemies side by side
-    int32_t flyingPercent;     // a hop gets an enemy on its most obvious path
-    int32_t bonusLinePercent;  // a run gets a line of bonuses at waist height
-    int32_t arcPercent;        // a run gets a bonus arc that only a jump takes
-    int32_t chainPercent;      // a feature is a wide gap crossed on platforms or posts
-    int32_t platformMin, platformMax;
-    int32_t postPercent;  // a chain's stepping stone is a post; a pit gets a post
-    int32_t postWidthMin, postWidthMax;
-    int32_t upperPercent;  // a run gets a raised platform with bonuses on top
-};
-
-constexpr std::array<Tuning, 3> Tunings = {{
-    // gentle: short gaps, small steps, wide timings, few enemies
-    {40, 80, 4, 22, 2, 3, 200, 25, 0, 0, 70, 45, 10, 22, 32, 20, 4, 4, 30},
-    // medium
-    {25, 60, 8, 45, 5, 5, 90, 45, 25, 15, 55, 45, 25, 12, 22, 35, 3, 4, 30},
-    // demanding: wide gaps, high ledges, narrow timings, enemies on the way
-    {15, 45, 16, 80, 9, 6, 30, 65, 45, 40, 45, 50, 40, 8, 14, 50, 1, 3, 30},
-}};
-
 struct Surface {
     int32_t first = 0;  // columns, both included
-    int32_t last = 0;
+    int32_t last = -1;
     int32_t top = StartGround;  // the row the hero stands on (its body is one row above)
-    bool ground = true;         // ground (two rows deep) rather than a platform or a post
-    bool post = false;          // Tile1 posts rather than Tile0
-};
-
-struct Flight {
-    bool landed = false;
-    int32_t column = 0;
-    int32_t row = 0;  // the body's row in the frame it landed
-};
-
-struct Way {
-    int32_t pressColumn = 0;
-    int32_t releaseAfter = 0;  // 0: held
 };
 
 class Builder {
   public:
     explicit Builder(const Settings& settings)
-        : rng_(settings.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(settings.difficulty)),
-          tune_(Tunings[static_cast<std::size_t>(std::clamp(settings.difficulty, 1, 3) - 1)]),
+        : rng_(settings.seed * 0x2545F4914F6CDD1Dull + 0x5851F42D4C957F2Dull),
           grid_(GridCells, Empty) {}
 
-    void build();
+    void build(const std::vector<BlockSpec>& blocks);
     std::vector<int32_t> takeGrid() { return std::move(grid_); }
     const Summary& summary() const { return summary_; }
 
   private:
-    int32_t cell(int32_t column, int32_t row) const { return cellAt(grid_.data(), column, row); }
     void set(int32_t column, int32_t row, int32_t code) {
         const int32_t index = cellIndex(column, row);
         if (index >= 0) {
             grid_[static_cast<std::size_t>(index)] = code;
         }
     }
-    void lay(const Surface& surface, int32_t code);
+    int32_t cell(int32_t column, int32_t row) const { return cellAt(grid_.data(), column, row); }
     void placeBonus(int32_t column, int32_t row);
     void placeEnemy(int32_t column, int32_t row);
+    std::vector<int32_t> heldJumpRows(int32_t pressColumn, int32_t top, int32_t releaseAfter);
 
-    Flight fly(int32_t pressColumn, int32_t y, int32_t releaseAfter,
-               std::vector<int32_t>* rows = nullptr);
-    std::vector<Way> waysBetween(const Surface& from, const Surface& to);
-    bool hop(const Surface& from, Surface& to, bool arc);
-    void arcAlong(const Way& way, const Surface& from, const Surface& to);
-    void flyingEnemy(const Way& way, const Surface& from, const Surface& to);
+    // Ground (two rows of Tile0, nothing under it) after `gap` empty columns,
+    // `rise` rows higher than the ground the hero is on; it becomes that ground.
+    void ground(int32_t gap, int32_t rise, int32_t length);
+    // A platform (one row of Tile0) or a post (Tile1) in the air.
+    void stone(int32_t first, int32_t width, int32_t top, bool post);
+    int32_t exitRun(int32_t d) { return 44 - 4 * d + rng_.range(0, 6); }
 
-    Surface nextGround(const Surface& from, int32_t gap, int32_t rise, int32_t length) const;
-    void plainHop(Surface& current);
-    void chain(Surface& current);
-    void decorateRun(const Surface& run);
-    void upperRoute(const Surface& run);
+    void flat(int32_t d);
+    void gap(int32_t d);
+    void ledgeUp(int32_t d);
+    void ledgeDown(int32_t d);
+    void stairs(int32_t d);
+    void platforms(int32_t d);
+    void posts(int32_t d);
+    void arc(int32_t d);
+    void enemy(int32_t d);
+    void enemyPair(int32_t d);
+    void highRoad(int32_t d);
+    void block(const BlockSpec& spec);
 
     Rng rng_;
-    const Tuning& tune_;
     std::vector<int32_t> grid_;
-    std::vector<Surface> runs_;  // the ground runs between features, to decorate
+    Surface current_;
     Summary summary_;
 };
-
-void Builder::lay(const Surface& surface, int32_t code) {
-    const int32_t depth = surface.ground ? GroundThickness : 1;
-    for (int32_t column = surface.first; column <= surface.last; ++column) {
-        for (int32_t row = surface.top; row < surface.top + depth; ++row) {
-            set(column, row, code);
-        }
-    }
-}
 
 void Builder::placeBonus(int32_t column, int32_t row) {
     if (cell(column, row) == Empty && row >= 0 && row < VisibleRows) {
@@ -167,299 +116,298 @@ void Builder::placeEnemy(int32_t column, int32_t row) {
     }
 }
 
-// A jump with the game's own rules: the hero stands at `y`, presses before the
-// frame over `pressColumn` and releases `releaseAfter` frames later (0: holds
-// on). Ends at the first landing, or when it falls out.
-Flight Builder::fly(int32_t pressColumn, int32_t y, int32_t releaseAfter,
-                    std::vector<int32_t>* rows) {
+// The rows of the body's waist, column by column, in a jump with the game's
+// own rules pressed before the frame over `pressColumn` from ground whose top
+// is `top`, released `releaseAfter` frames later (0: held), until it lands.
+std::vector<int32_t> Builder::heldJumpRows(int32_t pressColumn, int32_t top,
+                                          int32_t releaseAfter) {
+    std::vector<int32_t> rows;
     Camera camera;
     Body body(grid_.data(), &camera);
-    body.y = y;
+    body.y = (top - 1) * CellSize + CellSize / 2;
     HeroMotion motion;
     motion.motionState = MotionOnGround;
-    motion.verticalSpeed = 1.0;
     motion.pressSpace();
-    for (int32_t frame = 0; frame < 400; ++frame) {
-        const int32_t column = pressColumn + frame;
-        if (column >= GridColumns) {
-            break;
-        }
+    for (int32_t frame = 0; frame < 200; ++frame) {
         if (releaseAfter > 0 && frame == releaseAfter) {
             motion.releaseSpace();
         }
-        camera.column = column - HeroColumn;
+        camera.column = pressColumn + frame - HeroColumn;
         motion.step(body);
-        if (rows != nullptr) {
-            rows->push_back(body.gridRow);
-        }
-        if (body.fellOut != 0) {
-            return {};
-        }
-        if (motion.motionState == MotionOnGround) {
-            return Flight{true, body.gridColumn, body.gridRow};
-        }
-    }
-    return {};
-}
-
-// Every timing that takes a hero standing anywhere in its cell on the end of
-// `from` onto `to` (standing on it, not sunk into it).
-std::vector<Way> Builder::waysBetween(const Surface& from, const Surface& to) {
-    std::vector<Way> ways;
-    const int32_t firstPress = std::max(from.first + 1, from.last + 1 - TakeoffColumns);
-    for (int32_t press = firstPress; press <= from.last + 1; ++press) {
-        for (int32_t release = 0; release <= LongestRelease; release += ReleaseStep) {
-            bool lands = true;
-            for (int32_t inCell : {0, CellSize - 1}) {
-                const Flight flight = fly(press, (from.top - 1) * CellSize + inCell, release);
-                if (!flight.landed || flight.column < to.first || flight.column > to.last ||
-                    flight.row != to.top - 1) {
-                    lands = false;
-                    break;
-                }
-            }
-            if (lands) {
-                ways.push_back(Way{press, release});
-            }
-        }
-    }
-    return ways;
-}
-
-// Lays `to` after `from` and makes sure enough timings reach it; shrinks the
-// gap and the height difference until they do. False (nothing laid) when even
-// the easiest try is too hard.
-bool Builder::hop(const Surface& from, Surface& to, bool arc) {
-    const int32_t length = to.last - to.first + 1;
-    const int32_t presses =
-        from.last + 1 - std::max(from.first + 1, from.last + 1 - TakeoffColumns) + 1;
-    const int32_t needed =
-        std::max(1, (tune_.minWays * presses + TakeoffColumns) / (TakeoffColumns + 1));
-    Surface trial = to;
-    for (int32_t attempt = 0; attempt < 8; ++attempt) {
-        lay(trial, trial.post ? Tile1 : Tile0);
-        const std::vector<Way> ways = waysBetween(from, trial);
-        if (static_cast<int32_t>(ways.size()) >= needed) {
-            to = trial;
-            if (arc) {
-                arcAlong(ways[ways.size() / 2], from, to);
-            }
-            if (rng_.chance(tune_.flyingPercent)) {
-                flyingEnemy(ways[ways.size() / 3], from, to);
-            }
-            return true;
-        }
-        lay(trial, Empty);
-        const int32_t gap = trial.first - from.last - 1;
-        const int32_t rise = from.top - trial.top;
-        trial.first = from.last + 1 + gap * 3 / 4;
-        trial.last = std::min(trial.first + length - 1, GridColumns - 1);
-        trial.top = from.top - rise * 2 / 3;
-    }
-    return false;
-}
-
-void Builder::arcAlong(const Way& way, const Surface& from, const Surface& to) {
-    std::vector<int32_t> rows;
-    fly(way.pressColumn, (from.top - 1) * CellSize + CellSize / 2, way.releaseAfter, &rows);
-    for (std::size_t i = 0; i < rows.size(); i += 2) {
-        const int32_t column = way.pressColumn + static_cast<int32_t>(i);
-        if (column > from.last && column < to.first) {
-            placeBonus(column, rows[i] - 2);
-        }
-    }
-}
-
-void Builder::flyingEnemy(const Way& way, const Surface& from, const Surface& to) {
-    std::vector<int32_t> rows;
-    fly(way.pressColumn, (from.top - 1) * CellSize + CellSize / 2, way.releaseAfter, &rows);
-    const int32_t middle = (from.last + to.first) / 2;
-    const int32_t i = middle - way.pressColumn;
-    if (i >= 0 && i < static_cast<int32_t>(rows.size())) {
-        placeEnemy(middle, rows[static_cast<std::size_t>(i)] - 2);
-    }
-}
-
-Surface Builder::nextGround(const Surface& from, int32_t gap, int32_t rise, int32_t length) const {
-    Surface to;
-    to.first = from.last + 1 + gap;
-    to.last = std::min(to.first + length - 1, GridColumns - 1);
-    to.top = std::clamp(from.top - rise, HighestGround, LowestGround);
-    to.ground = true;
-    return to;
-}
-
-void Builder::plainHop(Surface& current) {
-    const int32_t gap = rng_.range(tune_.gapMin, tune_.gapMax);
-    const int32_t rise = rng_.range(-tune_.dropMax, tune_.riseMax);
-    Surface to = nextGround(current, gap, rise, rng_.range(tune_.runMin, tune_.runMax));
-    if (hop(current, to, rng_.chance(tune_.arcPercent))) {
-        ++summary_.gaps;
-        const int32_t gapWidth = to.first - current.last - 1;
-        if (gapWidth >= 12 && rng_.chance(tune_.postPercent)) {
-            // A post in the pit, level with the lower side. It can only help:
-            // a body that lands on it stops falling for as long as it stands
-            // there, and may jump again.
-            Surface post;
-            post.ground = false;
-            post.post = true;
-            const int32_t width = rng_.range(tune_.postWidthMin, tune_.postWidthMax);
-            post.first = current.last + 1 + (gapWidth - width) / 2;
-            post.last = post.first + width - 1;
-            post.top = std::max(current.top, to.top);
-            lay(post, Tile1);
-            ++summary_.posts;
-        }
-    } else {
-        to = nextGround(current, 0, 0, to.last - to.first + 1);
-        to.top = current.top;
-        lay(to, Tile0);
-    }
-    runs_.push_back(to);
-    current = to;
-}
-
-// A gap too wide for one jump, crossed on one to three platforms or posts.
-void Builder::chain(Surface& current) {
-    Surface from = current;
-    const int32_t stones = rng_.range(1, 3);
-    for (int32_t i = 0; i < stones; ++i) {
-        Surface stone;
-        stone.ground = false;
-        stone.post = rng_.chance(tune_.postPercent);
-        const int32_t width = stone.post ? rng_.range(tune_.postWidthMin, tune_.postWidthMax)
-                                         : rng_.range(tune_.platformMin, tune_.platformMax);
-        stone.first = from.last + 1 + rng_.range(std::max(tune_.gapMin, 10), tune_.gapMax);
-        stone.last = stone.first + width - 1;
-        stone.top = std::clamp(from.top - rng_.range(-tune_.dropMax, tune_.riseMax),
-                               HighestPlatform, LowestGround);
-        if (!hop(from, stone, rng_.chance(tune_.arcPercent))) {
+        if (body.fellOut != 0 || motion.motionState == MotionOnGround) {
             break;
         }
-        ++(stone.post ? summary_.posts : summary_.platforms);
-        from = stone;
+        rows.push_back(body.gridRow - 2);
     }
-    const int32_t rise = rng_.range(-tune_.dropMax, tune_.riseMax);
-    Surface to = nextGround(from, rng_.range(tune_.gapMin, tune_.gapMax), rise,
-                            rng_.range(tune_.runMin, tune_.runMax));
-    if (hop(from, to, rng_.chance(tune_.arcPercent))) {
+    return rows;
+}
+
+void Builder::ground(int32_t gap, int32_t rise, int32_t length) {
+    Surface next;
+    next.first = std::min(current_.last + 1 + std::max(0, gap), GridColumns - 1);
+    next.last = std::min(next.first + std::max(1, length) - 1, GridColumns - 1);
+    next.top = std::clamp(current_.top - rise, HighestGround, LowestGround);
+    for (int32_t column = next.first; column <= next.last; ++column) {
+        set(column, next.top, Tile0);
+        set(column, next.top + 1, Tile0);
+    }
+    if (gap > 0) {
         ++summary_.gaps;
+    }
+    current_ = next;
+}
+
+void Builder::stone(int32_t first, int32_t width, int32_t top, bool post) {
+    for (int32_t column = first; column < first + width; ++column) {
+        set(column, top, post ? Tile1 : Tile0);
+    }
+    ++(post ? summary_.posts : summary_.platforms);
+}
+
+// A calm stretch of ground: shorter as it gets harder.
+void Builder::flat(int32_t d) {
+    ground(0, 0, 56 - 6 * d + rng_.range(0, 8));
+}
+
+// A gap to jump, wider as it gets harder, and ground beyond it.
+void Builder::gap(int32_t d) {
+    ground(3 + 3 * d + rng_.range(0, 2), 0, exitRun(d));
+}
+
+// Ground higher up, after a small gap or none: too high to walk onto.
+void Builder::ledgeUp(int32_t d) {
+    const int32_t rise = std::min(1 + d, current_.top - HighestGround);
+    if (rise < 2) {
+        ledgeDown(d);
+        return;
+    }
+    ground(rng_.range(0, d - 1), rise, exitRun(d));
+}
+
+// Ground lower down: walking off is enough.
+void Builder::ledgeDown(int32_t d) {
+    const int32_t drop = std::min(1 + d, LowestGround - current_.top);
+    if (drop < 2) {
+        ledgeUp(d);
+        return;
+    }
+    ground(d > 2 ? rng_.range(0, 3) : 0, -drop, exitRun(d));
+}
+
+// Three short steps up (or down where there is no room), each a ledge, shorter
+// as it gets harder.
+void Builder::stairs(int32_t d) {
+    const int32_t step = d >= 4 ? 3 : 2;
+    const int32_t direction = current_.top - 3 * step >= HighestGround ? 1 : -1;
+    const int32_t length = 16 - 2 * d;
+    for (int32_t i = 0; i < 3; ++i) {
+        ground(0, direction * step, length);
+    }
+    ground(0, 0, exitRun(d));
+}
+
+// A gap too wide to float over, crossed on floating platforms that climb to
+// ground higher than the takeoff; narrower as it gets harder.
+void Builder::platforms(int32_t d) {
+    const int32_t count = d >= 3 ? 3 : 2;
+    const int32_t width = std::max(3, 12 - 2 * d);
+    const int32_t spacing = 14 + d;  // empty columns between two stones
+    const int32_t rise = std::min(3, (current_.top - HighestPlatform) / (count + 1));
+    int32_t column = current_.last + 1 + spacing;
+    int32_t top = current_.top;
+    for (int32_t i = 0; i < count; ++i) {
+        top -= rise;
+        stone(column, width, top, false);
+        column += width + spacing;
+    }
+    const int32_t gapWidth = column - current_.last - 1;
+    ground(gapWidth, std::min(current_.top - top, rise), exitRun(d));
+}
+
+// A pit with posts in it, each standing on nothing, narrower as it gets harder.
+void Builder::posts(int32_t d) {
+    const int32_t count = 2 + (d >= 3 ? 1 : 0);
+    const int32_t width = std::max(2, 8 - d);
+    const int32_t spacing = 6 + d;
+    int32_t column = current_.last + 1 + spacing;
+    const int32_t top = current_.top;
+    for (int32_t i = 0; i < count; ++i) {
+        stone(column, width, top - 2 * (i % 2), true);
+        column += width + spacing;
+    }
+    ground(column - current_.last - 1, 0, exitRun(d));
+}
+
+// A gap with bonuses along the path of a plain held jump over it.
+void Builder::arc(int32_t d) {
+    const int32_t takeoff = current_.last;
+    const int32_t top = current_.top;
+    ground(4 + 2 * d, 0, exitRun(d));
+    const int32_t press = takeoff - 6;
+    const std::vector<int32_t> rows = heldJumpRows(press, top, 0);
+    for (std::size_t i = 2; i < rows.size() && i < 30; i += 3) {
+        placeBonus(press + static_cast<int32_t>(i), rows[i]);
+    }
+}
+
+// An enemy at a runner's waist: jump it or lose 100.
+void Builder::enemy(int32_t d) {
+    const int32_t before = 24 - 2 * d + rng_.range(0, 6);
+    ground(0, 0, before);
+    placeEnemy(current_.last, current_.top - 3);
+    ground(0, 0, exitRun(d));
+}
+
+// Two enemies, further apart as it gets harder, so that one jump over both
+// needs a good release.
+void Builder::enemyPair(int32_t d) {
+    ground(0, 0, 24 - 2 * d + rng_.range(0, 6));
+    placeEnemy(current_.last, current_.top - 3);
+    const int32_t apart = 2 + 3 * d;
+    ground(0, 0, apart);
+    placeEnemy(current_.last, current_.top - 3);
+    ground(0, 0, exitRun(d));
+}
+
+// A raised road with bonuses on top over the ground, on which enemies wait.
+void Builder::highRoad(int32_t d) {
+    ground(0, 0, 20);
+    const int32_t length = 40 + 4 * d;
+    const int32_t top = current_.top - std::min(6, 3 + d);
+    const int32_t first = current_.last + 4;
+    stone(first, length, top, false);
+    for (int32_t column = first + 2; column < first + length - 1; column += 3) {
+        placeBonus(column, top - 3);
+    }
+    ground(0, 0, length + 12);
+    for (int32_t i = 0; i < 1 + d; ++i) {
+        placeEnemy(first + 6 + i * (length - 8) / std::max(1, d), current_.top - 3);
+    }
+    ground(0, 0, exitRun(d));
+}
+
+void Builder::block(const BlockSpec& spec) {
+    const int32_t d = std::clamp(spec.difficulty, 1, 5);
+    const int32_t first = current_.last + 1;
+    if (spec.name == "flat") {
+        flat(d);
+    } else if (spec.name == "gap") {
+        gap(d);
+    } else if (spec.name == "ledge-up") {
+        ledgeUp(d);
+    } else if (spec.name == "ledge-down") {
+        ledgeDown(d);
+    } else if (spec.name == "stairs") {
+        stairs(d);
+    } else if (spec.name == "platforms") {
+        platforms(d);
+    } else if (spec.name == "posts") {
+        posts(d);
+    } else if (spec.name == "arc") {
+        arc(d);
+    } else if (spec.name == "enemy") {
+        enemy(d);
+    } else if (spec.name == "enemy-pair") {
+        enemyPair(d);
+    } else if (spec.name == "high-road") {
+        highRoad(d);
     } else {
-        // Straight on from the stone, down onto ground at once.
-        to = nextGround(from, 0, 0, to.last - to.first + 1);
-        to.top = std::clamp(from.top, HighestGround, LowestGround);
-        lay(to, Tile0);
+        return;
     }
-    runs_.push_back(to);
-    current = to;
+    summary_.blocks.push_back(BlockSpan{spec.name, d, first, current_.last});
 }
 
-// A platform above a run, reached by a jump from the ground, with bonuses on top.
-void Builder::upperRoute(const Surface& run) {
-    const int32_t length = run.last - run.first + 1;
-    if (length < 90) {
-        return;
-    }
-    Surface platform;
-    platform.ground = false;
-    platform.first = run.first + rng_.range(SafeEdge + 20, SafeEdge + 30);
-    platform.last = std::min(platform.first + rng_.range(14, 30), run.last - 40);
-    platform.top = std::max(run.top - rng_.range(5, 9), HighestPlatform);
-    if (platform.last - platform.first < 10) {
-        return;
-    }
-    Surface takeoff = run;
-    takeoff.last = platform.first - 1;
-    lay(platform, Tile0);
-    const std::vector<Way> ways = waysBetween(takeoff, platform);
-    if (static_cast<int32_t>(ways.size()) < tune_.minWays / 2) {
-        lay(platform, Empty);
-        return;
-    }
-    ++summary_.platforms;
-    for (int32_t column = platform.first + 1; column < platform.last; column += 2) {
-        placeBonus(column, platform.top - 3);
-    }
-}
-
-void Builder::decorateRun(const Surface& run) {
-    const int32_t innerFirst = run.first + SafeEdge;
-    const int32_t innerLast = run.last - SafeEdge;
-    if (innerLast - innerFirst < 6) {
-        return;
-    }
-    if (rng_.chance(tune_.upperPercent)) {
-        upperRoute(run);
-    }
-    const int32_t waist = run.top - 3;  // a runner's waist: bonuses taken, enemies hurt
-    if (rng_.chance(tune_.bonusLinePercent)) {
-        const int32_t count = rng_.range(3, 8);
-        const int32_t start = rng_.range(innerFirst, std::max(innerFirst, innerLast - 2 * count));
-        for (int32_t i = 0; i < count && start + 2 * i <= innerLast; ++i) {
-            placeBonus(start + 2 * i, waist);
+void Builder::build(const std::vector<BlockSpec>& blocks) {
+    current_ = Surface{};
+    ground(0, 0, StartLength);
+    summary_.blocks.push_back(BlockSpan{"start", 0, 0, current_.last});
+    for (const BlockSpec& spec : blocks) {
+        if (current_.last >= GridColumns - EndLength - 400) {
+            break;  // no room left: the level ends here
         }
+        block(spec);
     }
-    if (rng_.chance(tune_.arcPercent) && innerLast - innerFirst > 30) {
-        // A short hop over the run whose bonuses only a jump reaches, over an
-        // enemy now and then.
-        const int32_t press = rng_.range(innerFirst, innerLast - 30);
-        const int32_t release = rng_.range(5, 12);
-        std::vector<int32_t> rows;
-        const Flight flight = fly(press, (run.top - 1) * CellSize + CellSize / 2, release, &rows);
-        if (flight.landed && flight.row == run.top - 1 && flight.column <= innerLast) {
-            for (std::size_t i = 0; i < rows.size(); i += 2) {
-                if (rows[i] - 2 <= waist - 3) {
-                    placeBonus(press + static_cast<int32_t>(i), rows[i] - 2);
-                }
-            }
-            if (rng_.chance(tune_.enemyPercent)) {
-                placeEnemy((press + flight.column) / 2, waist);
-            }
-        }
-    }
-    if (rng_.chance(tune_.enemyPercent)) {
-        const int32_t column = rng_.range(innerFirst, innerLast - 1);
-        placeEnemy(column, waist);
-        if (rng_.chance(tune_.enemyPairPercent)) {
-            placeEnemy(column + 1, waist);
-        }
-    }
-    if (tune_.flyingPercent > 0 && rng_.chance(tune_.enemyPercent / 2)) {
-        // Right where a hero coming down from the last hop touches the ground.
-        placeEnemy(run.first + rng_.range(4, SafeEdge), waist);
-    }
-}
-
-void Builder::build() {
-    Surface current;
-    current.first = 0;
-    current.last = StartLength - 1;
-    current.top = StartGround;
-    lay(current, Tile0);
-    while (current.last < GridColumns - EndLength - 2 * tune_.runMax - 3 * tune_.gapMax) {
-        if (rng_.chance(tune_.chainPercent)) {
-            chain(current);
-        } else {
-            plainHop(current);
-        }
-    }
-    Surface end = nextGround(current, 0, 0, GridColumns - 1 - current.last);
-    end.top = current.top;
-    lay(end, Tile0);
-    for (const Surface& run : runs_) {
-        decorateRun(run);
-    }
+    const int32_t first = current_.last + 1;
+    ground(0, 0, EndLength);
+    summary_.blocks.push_back(BlockSpan{"end", 0, first, current_.last});
+    summary_.lastColumn = current_.last;
 }
 
 }  // namespace
 
 std::vector<int32_t> generateGrid(const Settings& settings, Summary* summary) {
     Builder builder(settings);
-    builder.build();
+    builder.build(settings.blocks);
     if (summary != nullptr) {
         *summary = builder.summary();
     }
     return builder.takeGrid();
+}
+
+const std::vector<std::string>& blockNames() {
+    static const std::vector<std::string> names = {
+        "flat",  "gap", "ledge-up", "ledge-down", "stairs",   "platforms",
+        "posts", "arc", "enemy",    "enemy-pair", "high-road"};
+    return names;
+}
+
+bool parseSeedText(const std::string& text, Settings& settings, std::string& error) {
+    std::istringstream lines(text);
+    std::string line;
+    int32_t number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        const std::size_t hash = line.find('#');
+        std::istringstream words(line.substr(0, hash));
+        std::string name;
+        if (!(words >> name)) {
+            continue;
+        }
+        long long value = 0;
+        std::string extra;
+        const bool hasValue = static_cast<bool>(words >> value);
+        if (!hasValue || value < 0 || value > 1000000) {
+            error = "line " + std::to_string(number) + ": \"" + name + "\" wants a whole number";
+            return false;
+        }
+        int32_t times = 1;
+        if (words >> extra) {
+            if (extra.size() < 2 || extra[0] != 'x' ||
+                extra.find_first_not_of("0123456789", 1) != std::string::npos ||
+                extra.size() > 5) {
+                error = "line " + std::to_string(number) + ": \"" + extra + "\" is not xCOUNT";
+                return false;
+            }
+            times = std::stoi(extra.substr(1));
+        }
+        if (name == "seed") {
+            settings.seed = static_cast<uint64_t>(value);
+        } else if (name == "pictures") {
+            settings.number = static_cast<int32_t>(value);
+        } else if (std::find(blockNames().begin(), blockNames().end(), name) !=
+                   blockNames().end()) {
+            if (value < 1 || value > 5) {
+                error = "line " + std::to_string(number) + ": difficulty 1 to 5";
+                return false;
+            }
+            for (int32_t i = 0; i < times; ++i) {
+                settings.blocks.push_back(BlockSpec{name, static_cast<int32_t>(value)});
+            }
+        } else {
+            error = "line " + std::to_string(number) + ": unknown block \"" + name + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string blocksText(const Summary& summary) {
+    std::string text;
+    for (const BlockSpan& block : summary.blocks) {
+        text += block.name + " " + std::to_string(block.difficulty) + " " +
+                std::to_string(block.first) + " " + std::to_string(block.last) + "\n";
+    }
+    return text;
 }
 
 std::string levelFileText(const Settings& settings, const std::vector<int32_t>& grid) {

@@ -6,10 +6,24 @@
 
 namespace levelgen {
 
+// One building block of a level, as its seed file names it: "gap 2".
+struct BlockSpec {
+    std::string name;
+    int32_t difficulty = 1;  // 1 (gentle) to 5 (demanding)
+};
+
+// Where a block ended up in the grid, for overviews and the player model.
+struct BlockSpan {
+    std::string name;
+    int32_t difficulty = 0;
+    int32_t first = 0;  // columns, both included
+    int32_t last = 0;
+};
+
 struct Settings {
     uint64_t seed = 1;
-    int32_t difficulty = 1;  // 1 gentle, 2 medium, 3 demanding
-    int32_t number = 1;      // N of the Niveaux/niveau-N/ pictures the file names
+    int32_t number = 1;  // N of the Niveaux/niveau-N/ pictures the file names
+    std::vector<BlockSpec> blocks;
 };
 
 // What went into a level, for the generator's own report.
@@ -19,16 +33,31 @@ struct Summary {
     int32_t posts = 0;
     int32_t enemies = 0;
     int32_t bonuses = 0;
+    int32_t lastColumn = 0;  // the last column with ground: the level ends past it
+    std::vector<BlockSpan> blocks;  // the start and the end included
 };
 
-// The level's grid as cell codes (CellCode), GridCells cells, column-major.
-// The same settings always give the same grid.
+// The names of the building blocks a seed file may use.
+const std::vector<std::string>& blockNames();
+
+// Reads a seed file: "seed S", "pictures N" and one block a line, "NAME
+// DIFFICULTY" optionally followed by "xCOUNT" to repeat it; "#" starts a
+// comment. False, with a message naming the line, on anything else.
+bool parseSeedText(const std::string& text, Settings& settings, std::string& error);
+
+// The level's grid as cell codes (CellCode), GridCells cells, column-major:
+// a calm start, the blocks in order, a calm end, and no ground after it, so
+// the hero runs off the end and falls out. The same settings always give the
+// same grid.
 std::vector<int32_t> generateGrid(const Settings& settings, Summary* summary = nullptr);
 
 // The whole level file for `grid`: keyword lines, "#Collisions" and the cells,
 // 80 file numbers (0 empty, 1 Tile0, 2 Bonus, 3 Enemy, 4 Tile1) a line, one line
-// a column. No "limite" line: the build appends it once the checker has found
-// the best score.
+// a column. No "limite" line: the build appends it once the player model has
+// played the level.
 std::string levelFileText(const Settings& settings, const std::vector<int32_t>& grid);
+
+// The blocks, one a line: "NAME DIFFICULTY FIRST LAST".
+std::string blocksText(const Summary& summary);
 
 }  // namespace levelgen

@@ -1,0 +1,103 @@
+// The player model against levels whose answer is known: what it must always
+// do, and how its figures must move when a level or a player changes.
+
+#include "player_model.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "world/cell_code.h"
+
+namespace {
+
+using Grid = std::vector<int32_t>;
+
+constexpr int32_t FloorRow = 40;  // the body runs in row 39, its waist in row 37
+
+void floor(Grid& grid, int32_t first, int32_t last) {
+    for (int32_t column = first; column <= last; ++column) {
+        grid[static_cast<std::size_t>(cellIndex(column, FloorRow))] = Tile0;
+        grid[static_cast<std::size_t>(cellIndex(column, FloorRow + 1))] = Tile0;
+    }
+}
+
+// Ground to column 700 with a gap of `width` columns from column 300.
+Grid gapLevel(int32_t width) {
+    Grid grid(GridCells, Empty);
+    floor(grid, 0, 299);
+    floor(grid, 300 + width, 700);
+    return grid;
+}
+
+ModelFigures play(const Grid& grid, double sigmaMs, int32_t plays, int32_t viewFrames = 40) {
+    const SurvivalTable table(grid.data());
+    ModelOptions options;
+    options.sigmaMs = sigmaMs;
+    options.viewFrames = viewFrames;
+    const PlayerModel model(grid.data(), table, options);
+    return summarize(playMany(model, 5, plays, 2), 0);
+}
+
+}  // namespace
+
+TEST(PlayerModel, EveryPlayFinishesAFlatFloorAndNoneGoesOnPastIt) {
+    Grid grid(GridCells, Empty);
+    floor(grid, 0, 500);
+    for (double sigma : {0.0, 30.0, 60.0, 120.0}) {
+        const ModelFigures figures = play(grid, sigma, 50);
+        EXPECT_EQ(figures.finishShare, 1.0) << sigma;
+        // Past the end it floats a while if it likes, and then falls out.
+        EXPECT_GT(figures.medianSeconds, (500 - 31) * FrameMs / 1000.0) << sigma;
+        EXPECT_LT(figures.medianSeconds, (500 - 31 + 200) * FrameMs / 1000.0) << sigma;
+    }
+}
+
+TEST(PlayerModel, AWiderGapAndAShakierHandFinishLessOften) {
+    double previous = 1.0;
+    for (int32_t width : {10, 60, 100}) {
+        const double steady = play(gapLevel(width), 30.0, 200).finishShare;
+        const double shaky = play(gapLevel(width), 90.0, 200).finishShare;
+        EXPECT_LE(shaky, steady) << width;
+        EXPECT_LE(steady, previous) << width;
+        previous = shaky;
+    }
+    EXPECT_EQ(play(gapLevel(10), 30.0, 200).finishShare, 1.0);
+    EXPECT_LT(play(gapLevel(100), 90.0, 200).finishShare, 0.9);
+}
+
+TEST(PlayerModel, AnEnemySeenComingCostsLessOften) {
+    Grid grid(GridCells, Empty);
+    floor(grid, 0, 400);
+    grid[static_cast<std::size_t>(cellIndex(250, FloorRow - 3))] = Enemy;
+    // Frames lived less the score: 100 for each hit.
+    const auto hitShare = [&](int32_t viewFrames) {
+        const SurvivalTable table(grid.data());
+        ModelOptions options;
+        options.sigmaMs = 60.0;
+        options.viewFrames = viewFrames;
+        const PlayerModel model(grid.data(), table, options);
+        int32_t hit = 0;
+        const std::vector<PlayResult> results = playMany(model, 9, 200, 2);
+        for (const PlayResult& result : results) {
+            hit += result.score < result.frames ? 1 : 0;
+        }
+        return hit / 200.0;
+    };
+    const double seen = hitShare(40);
+    const double glimpsed = hitShare(4);
+    EXPECT_LT(seen, 0.1);
+    EXPECT_GT(glimpsed, seen + 0.3);
+}
+
+TEST(PlayerModel, TheSameSeedGivesTheSamePlay) {
+    const Grid grid = gapLevel(40);
+    const SurvivalTable table(grid.data());
+    const PlayerModel model(grid.data(), table, ModelOptions{});
+    const PlayResult first = model.play(playSeed(3, 7));
+    const PlayResult again = model.play(playSeed(3, 7));
+    EXPECT_EQ(first.inputs, again.inputs);
+    EXPECT_EQ(first.score, again.score);
+    const std::vector<PlayResult> many = playMany(model, 3, 10, 2);
+    EXPECT_EQ(many[7].inputs, first.inputs);
+}
