@@ -107,7 +107,7 @@ TEST(LoadRecords, ReadsThePlayableLevelsThenOpensTheTitleMenu) {
     const std::string out = captureStdout([&] { game.loadRecords(); });
     EXPECT_EQ(out, "");
     EXPECT_EQ(game.records[0], 150);
-    EXPECT_EQ(game.records[1], 150);  // no number: the last square read
+    EXPECT_EQ(game.records[1], 0);  // no number: no record, not level 0's
     EXPECT_EQ(game.records[2], 0);
     EXPECT_EQ(game.nextScreen, Screen::TitleMenu);
 }
