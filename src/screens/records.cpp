@@ -71,7 +71,7 @@ void Game::loadRecords() {
         // record of the level before, or a lower real score is never saved.
         double square = 0.0;
         std::string contents;
-        if (!text::readWholeFile(recordsFileName(i), contents)) {
+        if (!text::readWholeFile(recordsFileName(i), contents, text::MaxDataFileBytes)) {
             std::cout << std::endl
                       << std::endl
                       << "Impossible d'ouvrir le fichier Save/records.rcd !! 404 Not found !"

@@ -4,6 +4,7 @@
 // (level, animation, hero, story, saved game, records). Pure: no I/O here
 // except readWholeFile.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -55,7 +56,14 @@ bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed = n
 // a double does, after optional white space. False when there is none.
 bool parseDouble(std::string_view text, double& value);
 
-// Reads a whole file into `contents`. False when it cannot be opened.
-bool readWholeFile(const std::string& path, std::string& contents);
+// The most a small data file (story, saved game, records, animation, hero)
+// is read: far beyond what any of them can use.
+constexpr std::size_t MaxDataFileBytes = std::size_t{4} << 20;
+
+// Reads a whole file into `contents`. False when it cannot be opened or
+// holds more than `limit` bytes, so that /dev/zero, a pipe that never ends or
+// a huge file reads as no file instead of taking all memory; `contents` is
+// then left as it was.
+bool readWholeFile(const std::string& path, std::string& contents, std::size_t limit);
 
 }  // namespace text

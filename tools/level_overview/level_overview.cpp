@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     }
 
     std::string contents;
-    if (!text::readWholeFile(paths[0], contents)) {
+    if (!text::readWholeFile(paths[0], contents, MaxLevelFileBytes)) {
         std::cout << "level_overview: cannot open " << paths[0] << std::endl;
         return 1;
     }
