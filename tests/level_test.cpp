@@ -424,3 +424,19 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
         }
     }
 }
+
+TEST_F(LevelTest, AnAlphaBackgroundOfTheScreensSizeIsReadOnlyWithinItsPicture) {
+    // The background is blended straight from its picture; on its last row
+    // the run right of a Tile0 cell in row 47 ends where the picture's memory
+    // does, after a number of pixels that is no multiple of eight.
+    writeAlphaImage("fond.png", 720, 480,
+                    [](int x, int y) { return uint32_t((x * 5 + y) & 0xff) << 24 | 0x3060a0u; });
+    auto level = makeLevel({{{3, 47}, 1}}, "img 1 fond.png\n");
+    frame(*level);
+    const std::vector<uint32_t> drawn = screenPixels();
+    SDL_FillRect(video.screen(), nullptr, SDL_MapRGB(video.screen()->format, 255, 255, 255));
+    SDL_Rect whole{0, 0, 720, 480}, corner{0, 0, 0, 0}, tile{20, 470, 0, 0};
+    SDL_UpperBlit(level->background.get(), &whole, video.screen(), &corner);
+    blitToScreen(level->tile0Image.get(), tile);
+    EXPECT_EQ(screenPixels(), drawn);
+}

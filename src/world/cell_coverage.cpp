@@ -210,8 +210,9 @@ __attribute__((always_inline)) inline void blend8(uint32_t* target, const uint32
 }
 
 // Blends `count` pixels in groups of eight. With `overrun` the last group
-// is blended whole even where it runs past `count`; otherwise it goes
-// through a copy and nothing past `count` is touched.
+// is blended whole even where it runs past `count`, in the target and in the
+// source; otherwise it goes through copies of both, and nothing past `count`
+// is read or written: the source may end right there (a picture's last row).
 __attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uint32_t* source,
                                                      int count, bool overrun) {
     const int whole = overrun ? (count + 7) / 8 : count / 8;
@@ -222,8 +223,10 @@ __attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uin
     if (rest > 0) {
         uint32_t* last = target + 8 * whole;
         uint32_t copy[8] = {};
+        uint32_t from[8] = {};  // alpha 0 past the end: the blend leaves those alone
         std::memcpy(copy, last, sizeof(uint32_t) * rest);
-        blend8(copy, source + 8 * whole);
+        std::memcpy(from, source + 8 * whole, sizeof(uint32_t) * rest);
+        blend8(copy, from);
         std::memcpy(last, copy, sizeof(uint32_t) * rest);
     }
 }
