@@ -440,3 +440,21 @@ TEST_F(LevelTest, AnAlphaBackgroundOfTheScreensSizeIsReadOnlyWithinItsPicture) {
     blitToScreen(level->tile0Image.get(), tile);
     EXPECT_EQ(screenPixels(), drawn);
 }
+
+TEST_F(LevelTest, AnOpaquePictureInAnotherColourLayoutHidesNothingUnderIt) {
+    // SDL blends even the opaque pixels of a picture whose colours are laid
+    // out otherwise than the screen's (as SDL_image gives it when it cannot
+    // be converted), so the background under it still counts.
+    auto level = makeLevel({{{5, 10}, 1}}, "img 1 back.png\n");
+    SDL_Surface* rgba =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 10, 10, 32, 0xff, 0xff00, 0xff0000, 0xff000000);
+    SDL_FillRect(rgba, nullptr, SDL_MapRGBA(rgba->format, 200, 40, 90, 255));
+    level->tile0Image.reset(rgba);
+    frame(*level);
+    const std::vector<uint32_t> drawn = screenPixels();
+    SDL_FillRect(video.screen(), nullptr, SDL_MapRGB(video.screen()->format, 255, 255, 255));
+    SDL_Rect corner{0, 0, 0, 0}, tile{40, 100, 0, 0};
+    blitToScreen(level->background.get(), corner);
+    blitToScreen(rgba, tile);
+    EXPECT_EQ(screenPixels(), drawn);
+}
