@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the
 # normal suite, then the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each parser's fuzzer for a bounded time
-# (FUZZ_SECONDS, 60 by default).
+# UndefinedBehaviorSanitizer, then each fuzzer (the parsers and the fast
+# drawing) for a bounded time (FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests
