@@ -52,7 +52,7 @@ struct Stretch {
 Stretch busiestStretch(const std::string& path, int32_t levelIndex) {
     Stretch best;
     std::string contents;
-    if (!text::readWholeFile(path, contents)) {
+    if (!text::readWholeFile(path, contents, MaxLevelFileBytes)) {
         return best;
     }
     std::vector<int32_t> grid(GridCells, Empty);

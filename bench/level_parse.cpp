@@ -73,7 +73,7 @@ double medianMs(int runs, Body body) {
 int main(int argc, char** argv) {
     std::string contents;
     if (argc > 1) {
-        if (!text::readWholeFile(argv[1], contents)) {
+        if (!text::readWholeFile(argv[1], contents, MaxLevelFileBytes)) {
             std::printf("cannot read %s\n", argv[1]);
             return 1;
         }

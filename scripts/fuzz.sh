@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target of every parser (build-fuzz, clang) and runs
-# each for FUZZ_SECONDS (default 60) from its seed corpus in fuzz/corpus/.
+# Builds the libFuzzer target of every parser, and the one that checks the
+# level's fast drawing against SDL's blits (build-fuzz, clang), and runs each
+# for FUZZ_SECONDS (default 60) from its seed corpus in fuzz/corpus/.
 # Fails on any crash, leak, timeout or sanitizer report, and prints how many
 # inputs each target ran.
 set -euo pipefail

@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: the
 # normal suite, then the browser version in headless Chromium, then the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
-# each parser's fuzzer for a bounded time (FUZZ_SECONDS, 60 by default).
+# each fuzzer (the parsers and the fast drawing) for a bounded time
+# (FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --tests

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -93,8 +95,31 @@ TEST(KeywordText, AFolderIsNoFile) {
     TempDir dir;
     writeFile("Player/hero.hr/inside", "x");
     std::string contents = "untouched";
-    EXPECT_FALSE(text::readWholeFile("Player/hero.hr", contents));
-    EXPECT_FALSE(text::readWholeFile("Player/missing.hr", contents));
-    EXPECT_TRUE(text::readWholeFile("Player/hero.hr/inside", contents));
+    EXPECT_FALSE(text::readWholeFile("Player/hero.hr", contents, text::MaxDataFileBytes));
+    EXPECT_FALSE(text::readWholeFile("Player/missing.hr", contents, text::MaxDataFileBytes));
+    EXPECT_TRUE(text::readWholeFile("Player/hero.hr/inside", contents, text::MaxDataFileBytes));
     EXPECT_EQ(contents, "x");
+}
+
+TEST(KeywordText, AFileLongerThanItsLimitIsNoFile) {
+    TempDir dir;
+    writeFile("limit", std::string(1000, 'x'));
+    writeFile("longer", std::string(1001, 'x'));
+    std::string contents = "untouched";
+    EXPECT_FALSE(text::readWholeFile("longer", contents, 1000));
+    EXPECT_EQ(contents, "untouched");
+    EXPECT_TRUE(text::readWholeFile("limit", contents, 1000));
+    EXPECT_EQ(contents.size(), 1000u);
+    // A huge file (sparse: it takes no room) is not even read.
+    writeFile("huge", "");
+    std::filesystem::resize_file("huge", std::uintmax_t{5} << 30);
+    EXPECT_FALSE(text::readWholeFile("huge", contents, text::MaxDataFileBytes));
+    // Endless sources, of which only the limit is read.
+    EXPECT_FALSE(text::readWholeFile("/dev/zero", contents, text::MaxDataFileBytes));
+    FILE* endless = popen("exec yes", "r");
+    ASSERT_NE(endless, nullptr);
+    const std::string pipe = "/proc/self/fd/" + std::to_string(fileno(endless));
+    EXPECT_FALSE(text::readWholeFile(pipe, contents, text::MaxDataFileBytes));
+    pclose(endless);
+    EXPECT_EQ(contents.size(), 1000u);
 }

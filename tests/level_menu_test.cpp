@@ -1,6 +1,7 @@
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -84,10 +85,11 @@ TEST(LevelMenu, OffersAtMostTenLevels) {
 TEST(LevelMenu, NoPlayableLevelStartsIndexZeroWhichEndsTheGame) {
     StartedGame started;
     Game& game = started.game;
-    for (int32_t count : {0, -3}) {
+    // The lowest count a saved game can hold, too.
+    for (int32_t count : {0, -3, INT32_MIN}) {
         game.levelCount = count;
-        pushKey(SDLK_RIGHT, true);
         pushKey(SDLK_LEFT, true);
+        pushKey(SDLK_RIGHT, true);
         pushKey(SDLK_SPACE, true);
         game.showLevelMenu();
         EXPECT_EQ(game.selection, 0);

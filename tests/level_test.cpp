@@ -424,3 +424,37 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
         }
     }
 }
+
+TEST_F(LevelTest, AnAlphaBackgroundOfTheScreensSizeIsReadOnlyWithinItsPicture) {
+    // The background is blended straight from its picture; on its last row
+    // the run right of a Tile0 cell in row 47 ends where the picture's memory
+    // does, after a number of pixels that is no multiple of eight.
+    writeAlphaImage("fond.png", 720, 480,
+                    [](int x, int y) { return uint32_t((x * 5 + y) & 0xff) << 24 | 0x3060a0u; });
+    auto level = makeLevel({{{3, 47}, 1}}, "img 1 fond.png\n");
+    frame(*level);
+    const std::vector<uint32_t> drawn = screenPixels();
+    SDL_FillRect(video.screen(), nullptr, SDL_MapRGB(video.screen()->format, 255, 255, 255));
+    SDL_Rect whole{0, 0, 720, 480}, corner{0, 0, 0, 0}, tile{20, 470, 0, 0};
+    SDL_UpperBlit(level->background.get(), &whole, video.screen(), &corner);
+    blitToScreen(level->tile0Image.get(), tile);
+    EXPECT_EQ(screenPixels(), drawn);
+}
+
+TEST_F(LevelTest, AnOpaquePictureInAnotherColourLayoutHidesNothingUnderIt) {
+    // SDL blends even the opaque pixels of a picture whose colours are laid
+    // out otherwise than the screen's (as SDL_image gives it when it cannot
+    // be converted), so the background under it still counts.
+    auto level = makeLevel({{{5, 10}, 1}}, "img 1 back.png\n");
+    SDL_Surface* rgba =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 10, 10, 32, 0xff, 0xff00, 0xff0000, 0xff000000);
+    SDL_FillRect(rgba, nullptr, SDL_MapRGBA(rgba->format, 200, 40, 90, 255));
+    level->tile0Image.reset(rgba);
+    frame(*level);
+    const std::vector<uint32_t> drawn = screenPixels();
+    SDL_FillRect(video.screen(), nullptr, SDL_MapRGB(video.screen()->format, 255, 255, 255));
+    SDL_Rect corner{0, 0, 0, 0}, tile{40, 100, 0, 0};
+    blitToScreen(level->background.get(), corner);
+    blitToScreen(rgba, tile);
+    EXPECT_EQ(screenPixels(), drawn);
+}

@@ -1,6 +1,11 @@
 #include "screens/records.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -97,6 +102,77 @@ TEST(RecordsFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(readFile("Save/records-0.rcd"), "22500");
 }
 
+namespace {
+
+// Makes a folder take no new file while it lives: immutable where that is
+// allowed (as root), else without write permission (which binds only the
+// others).
+class FolderTakingNoNewFile {
+  public:
+    explicit FolderTakingNoNewFile(const std::string& path)
+        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY)) {
+        int flags = 0;
+        if (fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            immutable_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (!immutable_) {
+            ::chmod(path.c_str(), 0555);
+        }
+    }
+    ~FolderTakingNoNewFile() {
+        int flags = 0;
+        if (immutable_ && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+        }
+        ::chmod(path_.c_str(), 0755);
+        ::close(fd_);
+    }
+    bool holds() const {
+        const std::string probe = path_ + "/probe";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.c_str());
+        }
+        return fd < 0;
+    }
+
+  private:
+    std::string path_;
+    int fd_;
+    bool immutable_ = false;
+};
+
+}  // namespace
+
+TEST(RecordsFile, ANewRecordReachesItsFileInASaveFolderThatTakesNoNewFile) {
+    StartedGame started;
+    writeFile("Save/records-0.rcd", "22500");
+    writeFile("Save/records-1.rcd", "1.52399e+08");
+    {
+        FolderTakingNoNewFile locked("Save");
+        if (!locked.holds()) {
+            GTEST_SKIP() << "no way here to make a folder refuse new files";
+        }
+        EXPECT_TRUE(writeRecordFile(0, 500));
+        EXPECT_TRUE(writeRecordFile(1, 7));     // shorter than the old text
+        EXPECT_FALSE(writeRecordFile(2, 500));  // no file to rewrite
+    }
+    EXPECT_EQ(readFile("Save/records-0.rcd"), "250000");
+    EXPECT_EQ(readFile("Save/records-1.rcd"), "49");
+    EXPECT_EQ(std::distance(fs::directory_iterator("Save"), fs::directory_iterator()), 2);
+    // Where the folder takes new files again, the crash-safe way is back: a
+    // new file replaces the old one.
+    struct stat before {};
+    ::stat("Save/records-0.rcd", &before);
+    EXPECT_TRUE(writeRecordFile(0, 600));
+    struct stat after {};
+    ::stat("Save/records-0.rcd", &after);
+    EXPECT_NE(before.st_ino, after.st_ino);
+}
+
 TEST(LoadRecords, ReadsThePlayableLevelsThenOpensTheTitleMenu) {
     StartedGame started;
     Game& game = started.game;
@@ -107,7 +183,7 @@ TEST(LoadRecords, ReadsThePlayableLevelsThenOpensTheTitleMenu) {
     const std::string out = captureStdout([&] { game.loadRecords(); });
     EXPECT_EQ(out, "");
     EXPECT_EQ(game.records[0], 150);
-    EXPECT_EQ(game.records[1], 150);  // no number: the last square read
+    EXPECT_EQ(game.records[1], 0);  // no number: no record, not level 0's
     EXPECT_EQ(game.records[2], 0);
     EXPECT_EQ(game.nextScreen, Screen::TitleMenu);
 }

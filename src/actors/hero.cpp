@@ -68,7 +68,7 @@ void Hero::draw() {
 
 void Hero::readHeroFile() {
     std::string contents;
-    if (!text::readWholeFile(heroFilePath, contents)) {
+    if (!text::readWholeFile(heroFilePath, contents, text::MaxDataFileBytes)) {
         std::cout << std::endl
                   << std::endl
                   << "Impossible d'ouvrir le fichier Hero " << heroFilePath << " !! 404 Not found !"

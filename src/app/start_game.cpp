@@ -14,7 +14,7 @@ void Game::startGame(int32_t levelIndex) {
     // disk again would only add a wait to every start of a level.
     const std::string saved = savedGameText(levelCount);
     std::string current;
-    if (!text::readWholeFile(SavedGamePath, current) || current != saved) {
+    if (!text::readWholeFile(SavedGamePath, current, text::MaxDataFileBytes) || current != saved) {
         writeFileAtomically(SavedGamePath, saved);
     }
 

@@ -6,7 +6,7 @@
 
 Animation::Animation(const std::string& path, double speed) : speed(speed) {
     std::string contents;
-    if (!text::readWholeFile(path, contents)) {
+    if (!text::readWholeFile(path, contents, text::MaxDataFileBytes)) {
         std::cout << std::endl
                   << std::endl
                   << "Impossible d'ouvrir le fichier Hero " << path << " !! 404 Not found !"

@@ -2,10 +2,10 @@
 
 // The highest level index the menu lets the player highlight: the records
 // and the level pictures end at ten levels, whatever the saved game says.
-// Below 0 when there is no level at all.
+// -1 when there is no level at all, whatever the saved game's number.
 static int32_t lastSelectableLevel(int32_t levelCount) {
     const int32_t offered = levelCount < MaxRecords ? levelCount : MaxRecords;
-    return offered - 1;
+    return offered > 0 ? offered - 1 : -1;
 }
 
 void Game::showLevelMenu() {

@@ -65,13 +65,13 @@ bool writeRecordFile(int32_t levelIndex, int32_t score) {
 }
 
 void Game::loadRecords() {
-    // One value for the whole pass: a file without a number repeats the
-    // record of the last file that had one.
-    double square = 0.0;
     const int32_t count = levelCount < MaxRecords ? levelCount : MaxRecords;
     for (int32_t i = 0; i < count; ++i) {
+        // A file without a number holds no record: it must not take the
+        // record of the level before, or a lower real score is never saved.
+        double square = 0.0;
         std::string contents;
-        if (!text::readWholeFile(recordsFileName(i), contents)) {
+        if (!text::readWholeFile(recordsFileName(i), contents, text::MaxDataFileBytes)) {
             std::cout << std::endl
                       << std::endl
                       << "Impossible d'ouvrir le fichier Save/records.rcd !! 404 Not found !"

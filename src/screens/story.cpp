@@ -37,7 +37,7 @@ std::string savedGameText(int32_t levelCount) {
 
 void Game::loadStory() {
     std::string contents;
-    if (!text::readWholeFile(StoryFilePath, contents)) {
+    if (!text::readWholeFile(StoryFilePath, contents, text::MaxDataFileBytes)) {
         std::cout << std::endl
                   << std::endl
                   << "Impossible d'ouvrir le fichier Story/game.story !! 404 Not found !"
@@ -52,7 +52,7 @@ void Game::loadStory() {
     }
 
     // Without the saved-game file the game ends quietly before the menus.
-    if (!text::readWholeFile(SavedGamePath, contents)) {
+    if (!text::readWholeFile(SavedGamePath, contents, text::MaxDataFileBytes)) {
         nextScreen = Screen::End;
         return;
     }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #ifdef __EMSCRIPTEN__
@@ -50,21 +51,48 @@ EM_ASYNC_JS(int, syncStorage, (), {
 // clang-format on
 #endif
 
-bool writeFileAtomically(const std::string& path, std::string_view contents) {
-    const std::string temporary = path + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
+namespace {
+
+bool writeAll(int fd, std::string_view contents) {
     std::size_t written = 0;
     while (written < contents.size()) {
         const ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
         if (n <= 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
             return false;
         }
         written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// For a folder that takes no new file but holds a writable one: the old way,
+// rewriting the file itself. The new text goes over the old before the file
+// is cut to its length, so a crash in between leaves no empty file.
+bool rewriteInPlace(const std::string& path, std::string_view contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = writeAll(fd, contents) &&
+                         ::ftruncate(fd, static_cast<off_t>(contents.size())) == 0 &&
+                         ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view contents) {
+    const std::string temporary = path + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        // Refused (a read-only or immutable folder), not merely impossible:
+        // the record must still reach the file where the file allows it.
+        return (errno == EACCES || errno == EPERM) && rewriteInPlace(path, contents);
+    }
+    if (!writeAll(fd, contents)) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return false;
     }
     const bool synced = ::fsync(fd) == 0;
     if (::close(fd) != 0 || !synced) {
@@ -91,7 +119,8 @@ void openPersistentFolder(const std::string& folder, const std::string& fileName
     }
     const std::string path = folder + "/" + fileName;
     std::string contents;
-    if (!text::readWholeFile(path, contents) && text::readWholeFile(shippedCopy, contents)) {
+    if (!text::readWholeFile(path, contents, text::MaxDataFileBytes) &&
+        text::readWholeFile(shippedCopy, contents, text::MaxDataFileBytes)) {
         writeFileAtomically(path, contents);
     }
 #else

@@ -1,10 +1,13 @@
 #include "util/keyword_text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace text {
 
@@ -130,22 +133,37 @@ bool parseDouble(std::string_view text, double& value) {
     return true;
 }
 
-bool readWholeFile(const std::string& path, std::string& contents) {
-    // A folder "opens" as a stream on Linux but holds no text: it is no file.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+bool readWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
-        return false;
-    }
-    contents.clear();
+    // A folder opens on Linux but holds no text: it is no file. A regular
+    // file's size is known without reading it.
+    struct stat info {};
+    bool readable = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) &&
+                    !(S_ISREG(info.st_mode) && static_cast<uintmax_t>(info.st_size) > limit);
+    std::string text;
     char chunk[65536];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-        contents.append(chunk, static_cast<std::size_t>(file.gcount()));
+    while (readable) {
+        // One byte past the limit tells a file of exactly `limit` from a longer one.
+        const std::size_t wanted = std::min(sizeof chunk, limit + 1 - text.size());
+        const ssize_t n = ::read(fd, chunk, wanted);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            readable = n == 0;
+            break;
+        }
+        text.append(chunk, static_cast<std::size_t>(n));
+        readable = text.size() <= limit;
     }
-    return true;
+    ::close(fd);
+    if (readable) {
+        contents = std::move(text);
+    }
+    return readable;
 }
 
 }  // namespace text

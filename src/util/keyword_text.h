@@ -5,6 +5,7 @@
 // except readWholeFile.
 
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,7 +62,14 @@ bool parseDouble(std::string_view text, double& value);
 // from strtod.
 std::from_chars_result doubleFromChars(const char* first, const char* last, double& value);
 
-// Reads a whole file into `contents`. False when it cannot be opened.
-bool readWholeFile(const std::string& path, std::string& contents);
+// The most a small data file (story, saved game, records, animation, hero)
+// is read: far beyond what any of them can use.
+constexpr std::size_t MaxDataFileBytes = std::size_t{4} << 20;
+
+// Reads a whole file into `contents`. False when it cannot be opened or
+// holds more than `limit` bytes, so that /dev/zero, a pipe that never ends or
+// a huge file reads as no file instead of taking all memory; `contents` is
+// then left as it was.
+bool readWholeFile(const std::string& path, std::string& contents, std::size_t limit);
 
 }  // namespace text

@@ -56,6 +56,32 @@ uint32_t colorKeyOf(const SDL_PixelFormat* format) {
 
 }  // namespace
 
+namespace {
+
+// How this code can blit `picture` onto `screen` by itself: as SDL's plain
+// 32-bit routines do, a copy or the per-pixel alpha blend of 0xAARRGGBB-like
+// pixels; or not at all.
+enum class OwnLayout { None, Blended, Copied };
+
+OwnLayout ownLayoutOf(const SDL_Surface* picture, const SDL_Surface* screen) {
+    const SDL_PixelFormat* from = picture->format;
+    const SDL_PixelFormat* to = screen->format;
+    const bool sameColours =
+        from->BytesPerPixel == 4 && to->BytesPerPixel == 4 && from->Rmask == to->Rmask &&
+        from->Gmask == to->Gmask && from->Bmask == to->Bmask &&
+        (from->Rmask | from->Gmask | from->Bmask) == 0x00ffffffu && from->Gmask == 0x0000ff00u;
+    if (!sameColours) {
+        return OwnLayout::None;
+    }
+    if ((picture->flags & SDL_SRCALPHA) != 0 && from->Amask == 0xff000000u) {
+        return OwnLayout::Blended;
+    }
+    return (picture->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) == 0 ? OwnLayout::Copied
+                                                                    : OwnLayout::None;
+}
+
+}  // namespace
+
 std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen) {
     const auto matches = [picture](const Mask& mask) {
         return mask.picture == picture && mask.width == picture->w && mask.height == picture->h;
@@ -83,13 +109,17 @@ std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen
     const bool perPixelAlpha = (picture->flags & SDL_SRCALPHA) != 0 && format->Amask != 0;
     const bool surfaceAlpha = (picture->flags & SDL_SRCALPHA) != 0 && format->Amask == 0;
     const bool keyed = (picture->flags & SDL_SRCCOLORKEY) != 0;
+    // Only SDL's blit for the screen's own colour layout copies an opaque
+    // pixel; its general one blends it too ((s - d) * 255 >> 8 + d), so the
+    // result still depends on what lies under it.
+    const bool opaqueReplaces = ownLayoutOf(picture, screen) == OwnLayout::Blended;
     const auto effectOf = [&](uint32_t pixel) {
         if (perPixelAlpha) {
             const uint32_t alpha = (pixel & format->Amask) >> format->Ashift;
             const uint32_t opaque = format->Amask >> format->Ashift;
-            return alpha == 0        ? Effect::Nothing
-                   : alpha == opaque ? Effect::Replaces
-                                     : Effect::Changes;
+            return alpha == 0                          ? Effect::Nothing
+                   : alpha == opaque && opaqueReplaces ? Effect::Replaces
+                                                       : Effect::Changes;
         }
         if (keyed && (pixel & ~format->Amask) == colorKeyOf(format)) {
             return Effect::Nothing;
@@ -142,32 +172,6 @@ static bool linkedSdlBlendsLikeOurs() {
     const SDL_version* linked = SDL_Linked_Version();
     return linked->major == 1 && linked->minor == 2 && linked->patch < 50;
 }
-
-namespace {
-
-// How this code can blit `picture` onto `screen` by itself: as SDL's plain
-// 32-bit routines do, a copy or the per-pixel alpha blend of 0xAARRGGBB-like
-// pixels; or not at all.
-enum class OwnLayout { None, Blended, Copied };
-
-OwnLayout ownLayoutOf(const SDL_Surface* picture, const SDL_Surface* screen) {
-    const SDL_PixelFormat* from = picture->format;
-    const SDL_PixelFormat* to = screen->format;
-    const bool sameColours =
-        from->BytesPerPixel == 4 && to->BytesPerPixel == 4 && from->Rmask == to->Rmask &&
-        from->Gmask == to->Gmask && from->Bmask == to->Bmask &&
-        (from->Rmask | from->Gmask | from->Bmask) == 0x00ffffffu && from->Gmask == 0x0000ff00u;
-    if (!sameColours) {
-        return OwnLayout::None;
-    }
-    if ((picture->flags & SDL_SRCALPHA) != 0 && from->Amask == 0xff000000u) {
-        return OwnLayout::Blended;
-    }
-    return (picture->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) == 0 ? OwnLayout::Copied
-                                                                    : OwnLayout::None;
-}
-
-}  // namespace
 
 void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
     SDL_Surface* picture = mask.picture;
@@ -228,8 +232,9 @@ __attribute__((always_inline)) inline void blend8(uint32_t* target, const uint32
 }
 
 // Blends `count` pixels in groups of eight. With `overrun` the last group
-// is blended whole even where it runs past `count`; otherwise it goes
-// through a copy and nothing past `count` is touched.
+// is blended whole even where it runs past `count`, in the target and in the
+// source; otherwise it goes through copies of both, and nothing past `count`
+// is read or written: the source may end right there (a picture's last row).
 __attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uint32_t* source,
                                                      int count, bool overrun) {
     const int whole = overrun ? (count + 7) / 8 : count / 8;
@@ -240,8 +245,10 @@ __attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uin
     if (rest > 0) {
         uint32_t* last = target + 8 * whole;
         uint32_t copy[8] = {};
+        uint32_t from[8] = {};  // alpha 0 past the end: the blend leaves those alone
         std::memcpy(copy, last, sizeof(uint32_t) * rest);
-        blend8(copy, source + 8 * whole);
+        std::memcpy(from, source + 8 * whole, sizeof(uint32_t) * rest);
+        blend8(copy, from);
         std::memcpy(last, copy, sizeof(uint32_t) * rest);
     }
 }

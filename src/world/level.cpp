@@ -84,7 +84,7 @@ Level::~Level() {
 
 void Level::loadLevelFile() {
     std::string contents;
-    if (!text::readWholeFile(levelPath, contents)) {
+    if (!text::readWholeFile(levelPath, contents, MaxLevelFileBytes)) {
         std::cout << std::endl
                   << std::endl
                   << "Impossible d'ouvrir le fichier niveau  " << levelPath << " !! 404 Not found !"

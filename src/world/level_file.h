@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// The most a level file is read: its 800,000 cells take 1.6 MB as the
+// generator writes them and under 10 MB with every number at its longest;
+// the rest is room for white space and comments.
+constexpr std::size_t MaxLevelFileBytes = std::size_t{32} << 20;
 
 // What a level file says, apart from its cells.
 struct LevelFileData {

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     }
 
     std::string contents;
-    if (!text::readWholeFile(levelPath, contents)) {
+    if (!text::readWholeFile(levelPath, contents, MaxLevelFileBytes)) {
         std::cout << "level_check: cannot open " << levelPath << std::endl;
         return 3;
     }

@@ -98,7 +98,7 @@ bool within(const char* what, double share, const Range& range) {
 // Where the plays that did not finish last stood, block by block.
 void printBlockLosses(const std::string& path, const std::vector<PlayResult>& results) {
     std::string text;
-    if (!text::readWholeFile(path, text)) {
+    if (!text::readWholeFile(path, text, text::MaxDataFileBytes)) {
         std::cout << "level_model: cannot open " << path << std::endl;
         return;
     }
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     std::string contents;
-    if (!text::readWholeFile(levelPath, contents)) {
+    if (!text::readWholeFile(levelPath, contents, MaxLevelFileBytes)) {
         std::cout << "level_model: cannot open " << levelPath << std::endl;
         return 3;
     }

@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string seedText;
-    if (!text::readWholeFile(seedPath, seedText)) {
+    if (!text::readWholeFile(seedPath, seedText, text::MaxDataFileBytes)) {
         std::cout << "level_gen: cannot open " << seedPath << std::endl;
         return 2;
     }

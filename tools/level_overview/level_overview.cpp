@@ -400,7 +400,7 @@ int main(int argc, char** argv) {
     }
 
     std::string contents;
-    if (!text::readWholeFile(paths[0], contents)) {
+    if (!text::readWholeFile(paths[0], contents, MaxLevelFileBytes)) {
         std::cout << "level_overview: cannot open " << paths[0] << std::endl;
         return 1;
     }
@@ -411,7 +411,7 @@ int main(int argc, char** argv) {
     std::vector<Block> blocks;
     if (!blocksPath.empty()) {
         std::string listing;
-        if (!text::readWholeFile(blocksPath, listing)) {
+        if (!text::readWholeFile(blocksPath, listing, text::MaxDataFileBytes)) {
             std::cout << "level_overview: cannot open " << blocksPath << std::endl;
             return 1;
         }
