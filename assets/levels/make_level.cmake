@@ -3,7 +3,7 @@
 # model sets its "limite": the score that a share SHARE of practised players
 # (a 60 ms timing error) pass.
 # Run with cmake -P and -DGEN= -DCHECK= -DMODEL= -DSEED_FILE= -DNUMBER= -DSHARE=
-# -DOUT= -DBLOCKS=
+# -DPLAYS= -DOUT= -DBLOCKS=
 get_filename_component(folder ${OUT} DIRECTORY)
 file(MAKE_DIRECTORY ${folder})
 get_filename_component(blocks_folder ${BLOCKS} DIRECTORY)
@@ -27,7 +27,7 @@ if(NOT status EQUAL 0)
 endif()
 
 execute_process(
-  COMMAND ${MODEL} ${partial} --plays 1000 --sigma 60 --limit-share ${SHARE}
+  COMMAND ${MODEL} ${partial} --plays ${PLAYS} --sigma 60 --limit-share ${SHARE}
   RESULT_VARIABLE status OUTPUT_VARIABLE report)
 if(NOT status EQUAL 0 OR NOT report MATCHES "\nlimite (-?[0-9]+)")
   file(REMOVE ${partial})

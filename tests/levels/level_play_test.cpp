@@ -7,12 +7,14 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/game.h"
 #include "level_generator.h"
 #include "level_search.h"
 #include "play_fixture.h"
+#include "player_model.h"
 #include "test_support.h"
 
 namespace {
@@ -47,6 +49,39 @@ void send(Game& game, SpaceInput input) {
     }
 }
 
+// A level of every kind of block, written where the game finds level 0.
+std::vector<int32_t> writeTestLevel() {
+    levelgen::Settings settings;
+    std::string error;
+    EXPECT_TRUE(levelgen::parseSeedText(
+        "seed 101\npictures 3\narc 2\nenemy-pair 3\nposts 2\nplatforms 2\nhigh-road 3\n"
+        "stairs 3\ngap 4\n",
+        settings, error))
+        << error;
+    const std::vector<int32_t> grid = levelgen::generateGrid(settings);
+    writeFile("Niveaux/test-0.lvl", levelgen::levelFileText(settings, grid));
+    return grid;
+}
+
+// Plays `inputs` key by key through the real Game and checks the score and
+// the hero's height against `expected`, frame by frame.
+void playInGame(const std::vector<SpaceInput>& inputs, const std::vector<RunFrame>& expected) {
+    auto game = std::make_unique<Game>(GameFlow::StartupOnly);
+    ASSERT_FALSE(game->startupFailed);
+    game->levelFiles[0] = "Niveaux/test-0.lvl";
+    game->startGame(0);
+    ASSERT_EQ(game->nextScreen, Screen::PlayLevel);
+    game->running = true;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        send(*game, inputs[i]);
+        game->fillWhite();
+        game->drawPlayFrame();
+        ASSERT_EQ(game->level->score, expected[i].score) << "frame " << i + 1;
+        ASSERT_EQ(game->body->y, expected[i].y) << "frame " << i + 1;
+        ASSERT_EQ(game->levelEnded, expected[i].fellOut) << "frame " << i + 1;
+    }
+}
+
 }  // namespace
 
 TEST(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
@@ -54,16 +89,10 @@ TEST(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     TempDir dir;
     play::writeCommonData();
-
-    levelgen::Settings settings;
-    settings.seed = 101;
-    settings.difficulty = 3;
-    settings.number = 3;
-    const std::vector<int32_t> grid = levelgen::generateGrid(settings);
-    writeFile("Niveaux/test-0.lvl", levelgen::levelFileText(settings, grid));
+    const std::vector<int32_t> grid = writeTestLevel();
 
     SearchOptions options;
-    options.lastColumn = 1500;
+    options.lastColumn = lastGroundColumn(grid.data());
     options.airJumps = false;
     options.keepRun = true;
     const SearchResult result = searchLevel(grid.data(), options);
@@ -72,22 +101,32 @@ TEST(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
     ASSERT_EQ(static_cast<int32_t>(run.size()), result.frames);
     // The run has something to show: it jumps, and it takes bonuses.
     EXPECT_GT(result.bestScore, result.frames + 50 * 10);
+    playInGame(result.bestInputs, run);
+    EXPECT_EQ(run.back().score, result.bestScore);
+}
 
-    auto game = std::make_unique<Game>(GameFlow::StartupOnly);
-    ASSERT_FALSE(game->startupFailed);
-    game->levelFiles[0] = "Niveaux/test-0.lvl";
-    game->startGame(0);
-    ASSERT_EQ(game->nextScreen, Screen::PlayLevel);
-    game->running = true;
-    for (int32_t frame = 1; frame <= result.frames; ++frame) {
-        send(*game, result.bestInputs[static_cast<std::size_t>(frame - 1)]);
-        game->fillWhite();
-        game->drawPlayFrame();
-        const RunFrame& expected = run[static_cast<std::size_t>(frame - 1)];
-        ASSERT_EQ(game->level->score, expected.score) << "frame " << frame;
-        ASSERT_EQ(game->body->y, expected.y) << "frame " << frame;
-        ASSERT_FALSE(game->levelEnded) << "frame " << frame;
+TEST(LevelPlay, APlayOfThePlayerModelScoresInTheGameWhatTheModelSays) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    TempDir dir;
+    play::writeCommonData();
+    const std::vector<int32_t> grid = writeTestLevel();
+    const SurvivalTable table(grid.data());
+    const PlayerModel model(grid.data(), table, ModelOptions{});
+    // A play to the end and one that falls short, if the first seeds hold one.
+    bool sawFinish = false;
+    bool sawFall = false;
+    for (int32_t i = 0; i < 40 && !(sawFinish && sawFall); ++i) {
+        const PlayResult play = model.play(playSeed(1, i));
+        if (play.finished ? sawFinish : sawFall) {
+            continue;
+        }
+        (play.finished ? sawFinish : sawFall) = true;
+        const std::vector<RunFrame> run = replayRun(grid.data(), play.inputs);
+        ASSERT_EQ(static_cast<int32_t>(run.size()), play.frames);
+        EXPECT_EQ(run.back().score, play.score);
+        EXPECT_TRUE(run.back().fellOut);
+        playInGame(play.inputs, run);
     }
-    EXPECT_EQ(game->level->score, result.bestScore);
-    EXPECT_EQ(game->body->gridColumn, 1500);
+    EXPECT_TRUE(sawFinish);
 }

@@ -123,8 +123,7 @@ void printBlockLosses(const std::string& path, const std::vector<PlayResult>& re
         }
         if (lost > 0) {
             std::cout << "lost " << lost << " in " << name << " " << difficulty << " (columns "
-                      << first << "-" << last << "), play " << example << " for one"
-                      << std::endl;
+                      << first << "-" << last << "), play " << example << " for one" << std::endl;
         }
     }
 }

@@ -1,12 +1,13 @@
 #include "player_model.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <thread>
 #include <unordered_map>
-#include <cstdio>
-#include <cstdlib>
 
 #include "actors/body.h"
 #include "app/camera.h"
@@ -136,8 +137,7 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
 // timing that does not get across.
 Aim chooseTiered(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
                  int32_t waitWorth, double minRoom, double seenFrom, bool holdOn = false) {
-    for (const auto keep : {+[](const Option& o) { return o.comfortable; },
-                            +[](const Option& o) { return o.crossing; }}) {
+    for (const auto keep : {+[](const Option& o) { return o.comfortable; }}) {
         std::vector<Option> tier = options;
         bool any = false;
         for (Option& option : tier) {
@@ -145,8 +145,7 @@ Aim chooseTiered(const std::vector<Option>& options, int32_t first, bool openEnd
             any = any || option.safe;
         }
         if (any) {
-            const Aim aim =
-                chooseAim(tier, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
+            const Aim aim = chooseAim(tier, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
             if ((!aim.wait && aim.room >= minRoom) || (aim.wait && waitSafe)) {
                 return aim;
             }
@@ -170,9 +169,9 @@ struct PlayerModel::Plan {
     bool aimed = false;     // found something to aim at
     bool act = false;       // and commits to it now
     double at = 0.0;        // the aim, in frames
-    double from = 0.0;        // where the window aimed into begins
-    double room = 0.0;        // safe frames on the nearer side of the aim
-    bool crossing = false;    // the aim comes down beyond the ground left
+    double from = 0.0;      // where the window aimed into begins
+    double room = 0.0;      // safe frames on the nearer side of the aim
+    bool crossing = false;  // the aim comes down beyond the ground left
     int32_t lookAgain = 0;  // the frame after which to plan again, when not acting
 };
 
@@ -235,6 +234,8 @@ int32_t worthWithoutKeys(const int32_t* grid, int32_t frame, State state, int32_
 PlayerModel::PlayerModel(const int32_t* grid, const SurvivalTable& table,
                          const ModelOptions& options)
     : grid_(grid), table_(table), options_(options) {
+    static std::atomic<uint64_t> models{0};
+    id_ = ++models;
     finishFrame_ = frameOverColumn(lastGroundColumn(grid));
     // Bonuses and enemies up to each column, so that a stretch without any
     // is known to be worth nothing at a glance.
@@ -248,21 +249,21 @@ PlayerModel::PlayerModel(const int32_t* grid, const SurvivalTable& table,
         pickupsBefore_[static_cast<std::size_t>(column + 1)] =
             pickupsBefore_[static_cast<std::size_t>(column)] + count;
     }
-    minRoom_ = std::max(1.0, 2.0 * options.sigmaMs / FrameMs);
+    minRoom_ = std::max(1.0, 3.0 * options.sigmaMs / FrameMs);
     leadFrames_ = std::max(3, static_cast<int32_t>(std::ceil(3.0 * options.sigmaMs / FrameMs)));
 }
 
 // Where a hero let go before frame `frame` at `y` comes down. Plays ask this
 // over and over, so each thread keeps the answers for the level it plays.
 const PlayerModel::Fall& PlayerModel::fallFrom(int32_t frame, int32_t y) const {
-    thread_local const PlayerModel* owner = nullptr;
+    thread_local uint64_t owner = 0;
     thread_local std::unordered_map<uint64_t, Fall> falls;
-    if (owner != this) {
+    if (owner != id_) {
         falls.clear();
-        owner = this;
+        owner = id_;
     }
-    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(frame)) << 32) |
-                         static_cast<uint32_t>(y);
+    const uint64_t key =
+        (static_cast<uint64_t>(static_cast<uint32_t>(frame)) << 32) | static_cast<uint32_t>(y);
     const auto found = falls.find(key);
     if (found != falls.end()) {
         return found->second;
@@ -336,8 +337,8 @@ bool PlayerModel::roomAfterLanding(int32_t frame, int32_t y, int32_t last) const
             break;
         }
     }
-    const bool waitSafe = frame > last && table_.framesLeft(last, state.y, state.motion) >= 0 &&
-                          inHand(state.motion);
+    const bool waitSafe =
+        frame > last && table_.framesLeft(last, state.y, state.motion) >= 0 && inHand(state.motion);
     return waitSafe || widest >= 2.0 * minRoom_;
 }
 
@@ -356,8 +357,7 @@ bool PlayerModel::inHand(const HeroMotion& motion) {
 
 bool PlayerModel::floatsPast(int32_t frame, State state, int32_t column) const {
     for (; frame + HeroColumnOffset <= column; ++frame) {
-        if (stepFrame(grid_, frame, state).fellOut ||
-            state.motion.motionState == MotionOnGround) {
+        if (stepFrame(grid_, frame, state).fellOut || state.motion.motionState == MotionOnGround) {
             return false;
         }
     }
@@ -413,8 +413,7 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
                 options.push_back(option);
                 openEnd = true;
             }
-            holdSafe = inHand(held.motion) &&
-                       table_.framesLeft(last, held.y, held.motion) >= 0;
+            holdSafe = inHand(held.motion) && table_.framesLeft(last, held.y, held.motion) >= 0;
             break;
         }
         if (gap >= earliest) {
@@ -427,9 +426,8 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
             option.comfortable =
                 option.crossing && (!lookAhead || roomAfterLanding(gap, held.y, last));
             if (option.safe) {
-                option.worth = heldWorth + (somethingBetween(gap, last)
-                                                ? releasedWorth(gap, held.y, last)
-                                                : 0);
+                option.worth = heldWorth +
+                               (somethingBetween(gap, last) ? releasedWorth(gap, held.y, last) : 0);
             }
             options.push_back(option);
         }
@@ -455,12 +453,14 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
     }
     // Holding on is worth it while the hero would float past the end of the
     // ground it left (which the screen shows): the way across may show up yet.
-    const bool holdOn = holdSafe && takeoffEnd < last + HeroColumnOffset &&
-                        floatsPast(now + 1, state, takeoffEnd);
+    const bool holdOn =
+        holdSafe && takeoffEnd < last + HeroColumnOffset && floatsPast(now + 1, state, takeoffEnd);
     const Aim aim = chooseTiered(options, first, openEnd, false, 0, minRoom_, seenFrom, holdOn);
     if (getenv("MODEL_DEBUG") && lookAhead) {
-        fprintf(stderr, "release now %d y %d first %d aim %d %.1f:", now, state.y, first, aim.wait, aim.at);
-        for (auto& o : options) fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
+        fprintf(stderr, "release now %d y %d first %d aim %d %.1f:", now, state.y, first, aim.wait,
+                aim.at);
+        for (auto& o : options)
+            fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
         fprintf(stderr, "\n");
     }
     if (aim.wait) {
@@ -548,8 +548,10 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
     }
     const Aim aim = chooseTiered(options, first, false, waitSafe, waitWorth, minRoom_, seenFrom);
     if (getenv("MODEL_DEBUG")) {
-        fprintf(stderr, "press now %d y %d first %d wait %d/%d aim %d %.1f:", now, state.y, first, waitSafe, waitWorth, aim.wait, aim.at);
-        for (auto& o : options) fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
+        fprintf(stderr, "press now %d y %d first %d wait %d/%d aim %d %.1f:", now, state.y, first,
+                waitSafe, waitWorth, aim.wait, aim.at);
+        for (auto& o : options)
+            fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
         fprintf(stderr, "\n");
     }
     if (aim.wait) {
@@ -576,10 +578,11 @@ PlayResult PlayerModel::play(uint64_t seed) const {
     int32_t lookAgain = 0;
     double seenFrom = NoAim;
     int32_t takeoffEnd = 0;
-    const int32_t lastFrame = table_.lastAliveFrame() + 1;
+    // Past the last frame any play can live through, the hero only falls.
+    const int32_t lastFrame = frameOverColumn(GridColumns - 1);
     for (int32_t frame = 1; frame <= lastFrame; ++frame) {
         const int32_t now = frame - 1;
-        if (pendingGap == 0 && now >= lookAgain) {
+        if (pendingGap == 0 && now >= lookAgain && now < table_.lastAliveFrame()) {
             const Plan plan = keyDown ? planRelease(now, state, lastEventGap + 1, horizon(now),
                                                     takeoffEnd, seenFrom, true)
                                       : planPress(now, state, lastEventGap + 1, seenFrom);
@@ -617,7 +620,10 @@ PlayResult PlayerModel::play(uint64_t seed) const {
         result.score += playFrame(body, state.motion, grid_);
         state.y = body.y;
         result.frames = frame;
-        if (getenv("MODEL_TRACE")) fprintf(stderr, "f %d col %d y %d row %d motion %d speed %.1f in %d\n", frame, frame + 31, state.y, state.y / 10, state.motion.motionState, state.motion.verticalSpeed, (int)input);
+        if (getenv("MODEL_TRACE"))
+            fprintf(stderr, "f %d col %d y %d row %d motion %d speed %.1f in %d\n", frame,
+                    frame + 31, state.y, state.y / 10, state.motion.motionState,
+                    state.motion.verticalSpeed, (int)input);
         if (state.motion.motionState == MotionOnGround) {
             result.lastStanding = frame;
         }

@@ -37,7 +37,7 @@ struct PlayResult {
     std::vector<SpaceInput> inputs;  // one per frame played, before that frame
     int32_t frames = 0;              // frames played, the one the hero fell out in included
     int32_t score = 0;
-    bool finished = false;  // lived through the frame over the last column with ground
+    bool finished = false;     // lived through the frame over the last column with ground
     int32_t lastStanding = 0;  // the last frame the hero stood on something
 };
 
@@ -78,6 +78,7 @@ class PlayerModel {
     // Whether the hero meets any bonus or enemy cell's column in these frames.
     bool somethingBetween(int32_t firstFrame, int32_t lastFrame) const;
 
+    uint64_t id_ = 0;  // tells this model's cached falls from another's
     const int32_t* grid_;
     const SurvivalTable& table_;
     ModelOptions options_;

@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << "level_gen: seed " << settings.seed << " blocks " << settings.blocks.size()
-              << " columns " << summary.lastColumn + 1 << " gaps " << summary.gaps
-              << " platforms " << summary.platforms << " posts " << summary.posts << " enemies "
-              << summary.enemies << " bonuses " << summary.bonuses << std::endl;
+              << " columns " << summary.lastColumn + 1 << " gaps " << summary.gaps << " platforms "
+              << summary.platforms << " posts " << summary.posts << " enemies " << summary.enemies
+              << " bonuses " << summary.bonuses << std::endl;
     return 0;
 }

@@ -119,8 +119,7 @@ void Builder::placeEnemy(int32_t column, int32_t row) {
 // The rows of the body's waist, column by column, in a jump with the game's
 // own rules pressed before the frame over `pressColumn` from ground whose top
 // is `top`, released `releaseAfter` frames later (0: held), until it lands.
-std::vector<int32_t> Builder::heldJumpRows(int32_t pressColumn, int32_t top,
-                                          int32_t releaseAfter) {
+std::vector<int32_t> Builder::heldJumpRows(int32_t pressColumn, int32_t top, int32_t releaseAfter) {
     std::vector<int32_t> rows;
     Camera camera;
     Body body(grid_.data(), &camera);
@@ -345,9 +344,9 @@ std::vector<int32_t> generateGrid(const Settings& settings, Summary* summary) {
 }
 
 const std::vector<std::string>& blockNames() {
-    static const std::vector<std::string> names = {
-        "flat",  "gap", "ledge-up", "ledge-down", "stairs",   "platforms",
-        "posts", "arc", "enemy",    "enemy-pair", "high-road"};
+    static const std::vector<std::string> names = {"flat",   "gap",        "ledge-up", "ledge-down",
+                                                   "stairs", "platforms",  "posts",    "arc",
+                                                   "enemy",  "enemy-pair", "high-road"};
     return names;
 }
 
@@ -373,8 +372,7 @@ bool parseSeedText(const std::string& text, Settings& settings, std::string& err
         int32_t times = 1;
         if (words >> extra) {
             if (extra.size() < 2 || extra[0] != 'x' ||
-                extra.find_first_not_of("0123456789", 1) != std::string::npos ||
-                extra.size() > 5) {
+                extra.find_first_not_of("0123456789", 1) != std::string::npos || extra.size() > 5) {
                 error = "line " + std::to_string(number) + ": \"" + extra + "\" is not xCOUNT";
                 return false;
             }

@@ -33,7 +33,7 @@ struct Summary {
     int32_t posts = 0;
     int32_t enemies = 0;
     int32_t bonuses = 0;
-    int32_t lastColumn = 0;  // the last column with ground: the level ends past it
+    int32_t lastColumn = 0;         // the last column with ground: the level ends past it
     std::vector<BlockSpan> blocks;  // the start and the end included
 };
 
