@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <thread>
 #include <unordered_map>
@@ -456,13 +454,6 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
     const bool holdOn =
         holdSafe && takeoffEnd < last + HeroColumnOffset && floatsPast(now + 1, state, takeoffEnd);
     const Aim aim = chooseTiered(options, first, openEnd, false, 0, minRoom_, seenFrom, holdOn);
-    if (getenv("MODEL_DEBUG") && lookAhead) {
-        fprintf(stderr, "release now %d y %d first %d aim %d %.1f:", now, state.y, first, aim.wait,
-                aim.at);
-        for (auto& o : options)
-            fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
-        fprintf(stderr, "\n");
-    }
     if (aim.wait) {
         return plan;  // nothing safe: hold on and look again
     }
@@ -547,13 +538,6 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
         options.push_back(option);
     }
     const Aim aim = chooseTiered(options, first, false, waitSafe, waitWorth, minRoom_, seenFrom);
-    if (getenv("MODEL_DEBUG")) {
-        fprintf(stderr, "press now %d y %d first %d wait %d/%d aim %d %.1f:", now, state.y, first,
-                waitSafe, waitWorth, aim.wait, aim.at);
-        for (auto& o : options)
-            fprintf(stderr, " %c%d", o.safe ? 'S' : '.', o.worth);
-        fprintf(stderr, "\n");
-    }
     if (aim.wait) {
         plan.lookAgain = now + (waitSafe ? 3 : 1);
         return plan;
@@ -620,10 +604,6 @@ PlayResult PlayerModel::play(uint64_t seed) const {
         result.score += playFrame(body, state.motion, grid_);
         state.y = body.y;
         result.frames = frame;
-        if (getenv("MODEL_TRACE"))
-            fprintf(stderr, "f %d col %d y %d row %d motion %d speed %.1f in %d\n", frame,
-                    frame + 31, state.y, state.y / 10, state.motion.motionState,
-                    state.motion.verticalSpeed, (int)input);
         if (state.motion.motionState == MotionOnGround) {
             result.lastStanding = frame;
         }
