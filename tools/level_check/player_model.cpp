@@ -59,11 +59,19 @@ int32_t gapAt(double time) {
 
 // Chooses what to aim at among options[i], the timings of gaps first + i.
 // An open end is one past which every timing is as good as the last.
-// A run that the present cuts short began where an earlier look saw it begin
+// Chooses what to aim at among options[i], the timings of gaps first + i:
+// for each worth, from the most, the runs of consecutive safe timings worth
+// at least that much, those after which the next key has room first; the
+// first whose middle leaves `minRoom` frames of safe timings on either side
+// wins. Failing that: nothing when waiting (or holding on, `holdOn`) is safe,
+// else the middle of the widest safe run.
+//
+// An open end is one past which every timing is as good as the last. A run
+// that the present cuts short began where an earlier look saw it begin
 // (`seenFrom`, NaN: nowhere earlier), so that looking again as the hero runs
 // on does not drag the aim towards the run's end.
 Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
-              int32_t waitWorth, double minRoom, double seenFrom) {
+              int32_t waitWorth, double minRoom, double seenFrom, bool holdOn = false) {
     std::vector<int32_t> worths;
     for (const Option& option : options) {
         if (option.safe) {
@@ -74,85 +82,64 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
     worths.erase(std::unique(worths.begin(), worths.end()), worths.end());
 
     const int32_t count = static_cast<int32_t>(options.size());
+    const auto at = [&](int32_t i) -> const Option& {
+        return options[static_cast<std::size_t>(i)];
+    };
     Aim best;
     for (int32_t worth : worths) {
         if (waitSafe && worth <= waitWorth) {
             return Aim{};
         }
-        double bestRoom = -1.0;
-        for (int32_t safeFirst = 0; safeFirst < count;) {
-            if (!options[static_cast<std::size_t>(safeFirst)].safe) {
-                ++safeFirst;
-                continue;
-            }
-            int32_t safeLast = safeFirst;
-            while (safeLast + 1 < count && options[static_cast<std::size_t>(safeLast + 1)].safe) {
-                ++safeLast;
-            }
-            // A run cut short by the present or by the last timing that
-            // matters is open on that side: no danger lies there.
-            const double safeStart = safeFirst == 0 ? -Infinity : safeFirst;
-            const double safeEnd = (openEnd && safeLast == count - 1) ? Infinity : safeLast;
-            const auto roomAt = [&](double at) {  // at: in option units
-                return std::min(at - safeStart, safeEnd + 1.0 - at);
-            };
-            for (int32_t a = safeFirst; a <= safeLast;) {
-                if (options[static_cast<std::size_t>(a)].worth < worth) {
-                    ++a;
+        for (const bool comfortOnly : {true, false}) {
+            double bestRoom = -1.0;
+            for (int32_t safeFirst = 0; safeFirst < count;) {
+                if (!at(safeFirst).safe) {
+                    ++safeFirst;
                     continue;
                 }
-                int32_t b = a;
-                while (b + 1 <= safeLast &&
-                       options[static_cast<std::size_t>(b + 1)].worth >= worth) {
-                    ++b;
+                int32_t safeLast = safeFirst;
+                while (safeLast + 1 < count && at(safeLast + 1).safe) {
+                    ++safeLast;
                 }
-                // Option i covers the times (i, i + 1] in option units.
-                const double seen = seenFrom - (first - 1);
-                const double start = (a == 0 && seen < 0.0) ? seen : a;
-                const double middle = std::max(0.5, (start + b + 1) / 2.0);
-                const double room = roomAt(middle);
-                if (room > bestRoom) {
-                    bestRoom = room;
-                    best = Aim{false, first - 1 + middle, room, first - 1 + start};
+                // A run cut short by the present or by the last timing that
+                // matters is open on that side: no danger lies there.
+                const double safeStart = safeFirst == 0 ? -Infinity : safeFirst;
+                const double safeEnd = (openEnd && safeLast == count - 1) ? Infinity : safeLast;
+                const auto roomAt = [&](double time) {  // in option units
+                    return std::min(time - safeStart, safeEnd + 1.0 - time);
+                };
+                const auto fits = [&](int32_t i) {
+                    return at(i).worth >= worth && (at(i).comfortable || !comfortOnly);
+                };
+                for (int32_t a = safeFirst; a <= safeLast;) {
+                    if (!fits(a)) {
+                        ++a;
+                        continue;
+                    }
+                    int32_t b = a;
+                    while (b + 1 <= safeLast && fits(b + 1)) {
+                        ++b;
+                    }
+                    // Option i covers the times (i, i + 1] in option units.
+                    const double seen = seenFrom - (first - 1);
+                    const double start = (a == 0 && seen < 0.0) ? seen : a;
+                    const double middle = std::max(0.5, (start + b + 1) / 2.0);
+                    const double room = roomAt(middle);
+                    if (room > bestRoom) {
+                        bestRoom = room;
+                        best = Aim{false, first - 1 + middle, room, first - 1 + start};
+                    }
+                    a = b + 1;
                 }
-                a = b + 1;
+                safeFirst = safeLast + 1;
             }
-            safeFirst = safeLast + 1;
-        }
-        if (bestRoom >= minRoom) {
-            return best;
-        }
-    }
-    // No valuable timing leaves room: do nothing if that is safe, else aim
-    // at the middle of the widest safe run (the last pass looked at them all).
-    return waitSafe ? Aim{} : best;
-}
-
-// Prefers, while they leave the aim its margin, the timings that come down
-// beyond the ground the jump left with room for the next key there, then
-// those that merely get across; otherwise any safe timing will do.
-// `holdOn`: for a release, holding on is safe for now, and better than a
-// timing that does not get across.
-Aim chooseTiered(const std::vector<Option>& options, int32_t first, bool openEnd, bool waitSafe,
-                 int32_t waitWorth, double minRoom, double seenFrom, bool holdOn = false) {
-    for (const auto keep : {+[](const Option& o) { return o.comfortable; }}) {
-        std::vector<Option> tier = options;
-        bool any = false;
-        for (Option& option : tier) {
-            option.safe = option.safe && keep(option);
-            any = any || option.safe;
-        }
-        if (any) {
-            const Aim aim = chooseAim(tier, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
-            if ((!aim.wait && aim.room >= minRoom) || (aim.wait && waitSafe)) {
-                return aim;
+            if (bestRoom >= minRoom) {
+                return best;
             }
         }
     }
-    if (holdOn) {
-        return Aim{};
-    }
-    return chooseAim(options, first, openEnd, waitSafe, waitWorth, minRoom, seenFrom);
+    // The last pass looked at every safe timing.
+    return (waitSafe || holdOn) ? Aim{} : best;
 }
 
 }  // namespace
@@ -403,10 +390,13 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
     int32_t heldWorth = 0;  // met while holding, before the release
     for (int32_t gap = now + 1; gap <= last + 1; ++gap) {
         if (gap > last) {
-            // Holding on past what can be seen: safe as far as it can tell.
             if (gap >= earliest) {
+                // Holding on past what can be seen: safe as far as it can
+                // tell, and as comfortable, so that what it takes on the way
+                // counts against letting go.
                 Option option;
                 option.safe = true;
+                option.comfortable = true;
                 option.worth = heldWorth;
                 options.push_back(option);
                 openEnd = true;
@@ -440,7 +430,7 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
                 Option option;
                 option.safe = table_.framesLeft(gap, held.y, held.motion) >= last - gap;
                 option.crossing = option.safe && gap + HeroColumnOffset > takeoffEnd;
-                option.comfortable = option.crossing;
+                option.comfortable = option.safe;
                 holdSafe = option.safe;
                 option.worth = heldWorth + worthWithoutKeys(grid_, gap + 1, held, last);
                 options.push_back(option);
@@ -453,7 +443,7 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
     // ground it left (which the screen shows): the way across may show up yet.
     const bool holdOn =
         holdSafe && takeoffEnd < last + HeroColumnOffset && floatsPast(now + 1, state, takeoffEnd);
-    const Aim aim = chooseTiered(options, first, openEnd, false, 0, minRoom_, seenFrom, holdOn);
+    const Aim aim = chooseAim(options, first, openEnd, false, 0, minRoom_, seenFrom, holdOn);
     if (aim.wait) {
         return plan;  // nothing safe: hold on and look again
     }
@@ -537,7 +527,7 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
         }
         options.push_back(option);
     }
-    const Aim aim = chooseTiered(options, first, false, waitSafe, waitWorth, minRoom_, seenFrom);
+    const Aim aim = chooseAim(options, first, false, waitSafe, waitWorth, minRoom_, seenFrom);
     if (aim.wait) {
         plan.lookAgain = now + (waitSafe ? 3 : 1);
         return plan;

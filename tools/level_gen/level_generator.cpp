@@ -237,15 +237,23 @@ void Builder::posts(int32_t d) {
     ground(column - current_.last - 1, 0, exitRun(d));
 }
 
-// A gap with bonuses along the path of a plain held jump over it.
+// A gap with a line of bonuses where a plain held jump tops out over it: the
+// top of the jump is nearly flat, so a press a little early or late still
+// takes most of them.
 void Builder::arc(int32_t d) {
     const int32_t takeoff = current_.last;
     const int32_t top = current_.top;
     ground(4 + 2 * d, 0, exitRun(d));
-    const int32_t press = takeoff - 6;
+    const int32_t press = takeoff - 8;
     const std::vector<int32_t> rows = heldJumpRows(press, top, 0);
-    for (std::size_t i = 2; i < rows.size() && i < 30; i += 3) {
-        placeBonus(press + static_cast<int32_t>(i), rows[i]);
+    if (rows.empty()) {
+        return;
+    }
+    const int32_t highest = *std::min_element(rows.begin(), rows.end());
+    for (std::size_t i = 0; i < rows.size() && i < 40; ++i) {
+        if (rows[i] == highest) {
+            placeBonus(press + static_cast<int32_t>(i), highest);
+        }
     }
 }
 
