@@ -63,8 +63,9 @@ int32_t gapAt(double time) {
 // for each worth, from the most, the runs of consecutive safe timings worth
 // at least that much, those after which the next key has room first; the
 // first whose middle leaves `minRoom` frames of safe timings on either side
-// wins. Failing that: nothing when waiting (or holding on, `holdOn`) is safe,
-// else the middle of the widest safe run.
+// wins. While holding on is safe and may yet get across (`holdOn`), only
+// timings with room after them count. Failing all that: nothing when waiting
+// or holding on is safe, else the middle of the widest safe run.
 //
 // An open end is one past which every timing is as good as the last. A run
 // that the present cuts short began where an earlier look saw it begin
@@ -91,6 +92,9 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
             return Aim{};
         }
         for (const bool comfortOnly : {true, false}) {
+            if (holdOn && !comfortOnly) {
+                break;  // holding on beats a landing without room
+            }
             double bestRoom = -1.0;
             for (int32_t safeFirst = 0; safeFirst < count;) {
                 if (!at(safeFirst).safe) {
@@ -124,7 +128,13 @@ Aim chooseAim(const std::vector<Option>& options, int32_t first, bool openEnd, b
                     const double seen = seenFrom - (first - 1);
                     const double start = (a == 0 && seen < 0.0) ? seen : a;
                     const double middle = std::max(0.5, (start + b + 1) / 2.0);
-                    const double room = roomAt(middle);
+                    // Missing a landing with room is nearly as bad as missing
+                    // the landing: count the room within those timings then.
+                    const double room =
+                        comfortOnly
+                            ? std::min(a == 0 ? Infinity : middle - a,
+                                       (openEnd && b == count - 1) ? Infinity : b + 1.0 - middle)
+                            : roomAt(middle);
                     if (room > bestRoom) {
                         bestRoom = room;
                         best = Aim{false, first - 1 + middle, room, first - 1 + start};
