@@ -11,18 +11,20 @@
 //
 // It sees what the screen shows: the columns from the hero's to the screen's
 // right edge, that is the next `viewFrames` frames. Before each key event it
-// looks at every timing of that event and sorts them:
-//  - safe: from the state the event leads to, the hero can still live through
-//    the last frame it sees (SurvivalTable, asked only about those frames);
-//  - worth: what the event gains in bonuses (+50) and loses to enemies
-//    (-100) from now until the hero, having come down, would run off the
-//    ground again or the view ends, if no other key followed it (a press
-//    counts with the release the model would then aim at).
-// It aims at the middle of the run of consecutive timings worth the most
-// that still leaves it a margin of 2 sigma of safe timings on either side;
-// when no such run exists it aims at the middle of the widest run of safe
-// timings, or does nothing when doing nothing is safe. It commits to an aim
-// `leadFrames` before it, and then misses it by a Gaussian error of sigma
+// weighs every timing of that event on screen:
+//  - safe: from the state the timing leads to, the hero can still live
+//    through the last frame it sees (SurvivalTable, asked only about those
+//    frames); a release whose fall ends off screen is no plan;
+//  - worth: what it gains in bonuses (+50) and loses to enemies (-100) until
+//    the hero, having come down, would run off the ground again or the view
+//    ends (a press counts with the release the model would then aim at);
+//  - comfortable (releases): the hero comes down on screen with room for the
+//    next jump.
+// It aims at the middle of the run of consecutive safe timings worth the most
+// that leaves a margin of 3 sigma on either side, comfortable ones first;
+// failing that it does nothing while that (or, over a gap, holding on) is
+// safe, else it aims at the middle of the widest safe run. It commits to an
+// aim `leadFrames` before it and then misses it by a Gaussian error of sigma
 // milliseconds (a frame is 31 ms, and an event moves by whole frames). It
 // never presses in the frame gap where it released, so it never jumps in
 // mid-air. Once the hero stands again with the key held, it lets go.

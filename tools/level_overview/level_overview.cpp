@@ -461,6 +461,7 @@ int main(int argc, char** argv) {
 
     if (drawPath) {
         SearchOptions options;
+        options.lastColumn = std::max(HeroColumnOffset + 1, lastGroundColumn(grid.data()));
         options.airJumps = false;
         options.keepRun = true;
         const SearchResult result = searchLevel(grid.data(), options);
