@@ -134,14 +134,11 @@ int main(int argc, char** argv) {
         return 3;
     }
 
-    std::string contents;
-    if (!text::readWholeFile(levelPath, contents, MaxLevelFileBytes)) {
-        std::cout << "level_check: cannot open " << levelPath << std::endl;
+    LevelFileData data;
+    std::vector<int32_t> grid;
+    if (!readLevelGrid("level_check", levelPath, data, grid)) {
         return 3;
     }
-    LevelFileData data;
-    std::vector<int32_t> grid(GridCells, Empty);
-    parseLevelText(contents, data, grid.data());
 
     if (!lastColumnGiven) {
         // A level is as long as its ground: past it the hero falls out.

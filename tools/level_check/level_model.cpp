@@ -192,14 +192,11 @@ int main(int argc, char** argv) {
         printHelp();
         return 3;
     }
-    std::string contents;
-    if (!text::readWholeFile(levelPath, contents, MaxLevelFileBytes)) {
-        std::cout << "level_model: cannot open " << levelPath << std::endl;
+    LevelFileData data;
+    std::vector<int32_t> grid;
+    if (!readLevelGrid("level_model", levelPath, data, grid)) {
         return 3;
     }
-    LevelFileData data;
-    std::vector<int32_t> grid(GridCells, Empty);
-    parseLevelText(contents, data, grid.data());
 
     const auto start = std::chrono::steady_clock::now();
     const SurvivalTable table(grid.data());

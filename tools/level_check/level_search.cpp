@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iostream>
 
 #include "actors/body.h"
 #include "actors/hero_motion.h"
 #include "app/camera.h"
+#include "util/keyword_text.h"
 
 namespace {
 
@@ -366,4 +368,16 @@ int32_t lastGroundColumn(const int32_t* grid) {
         }
     }
     return -1;
+}
+
+bool readLevelGrid(const char* tool, const std::string& path, LevelFileData& data,
+                   std::vector<int32_t>& grid) {
+    std::string contents;
+    if (!text::readWholeFile(path, contents, MaxLevelFileBytes)) {
+        std::cout << tool << ": cannot open " << path << std::endl;
+        return false;
+    }
+    grid.assign(GridCells, Empty);
+    parseLevelText(contents, data, grid.data());
+    return true;
 }

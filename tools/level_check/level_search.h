@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "actors/hero_motion.h"
 
 #include "world/cell_code.h"
+#include "world/level_file.h"
 
 // What the player can do with the space bar between two frames.
 enum class SpaceInput : uint8_t {
@@ -46,6 +48,11 @@ int32_t distinctChoices(const HeroMotion& motion, bool airJumps, std::array<Choi
 // One frame of the play loop for one state: the hero's update, then the cell
 // two rows above the body. Returns the score change; the body holds the rest.
 int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid);
+
+// Reads a level file with the game's parser into `grid` (GridCells cells).
+// False, having said why on the standard output as `tool`, when it cannot.
+bool readLevelGrid(const char* tool, const std::string& path, LevelFileData& data,
+                   std::vector<int32_t>& grid);
 
 // The last column with anything solid in the visible rows: a level is as long
 // as its ground, and past it the hero falls out.

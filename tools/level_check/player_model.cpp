@@ -9,33 +9,13 @@
 
 #include "actors/body.h"
 #include "app/camera.h"
+#include "splitmix.h"
 #include "world/cell_code.h"
 
 namespace {
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 constexpr double NoAim = std::numeric_limits<double>::quiet_NaN();
-
-// splitmix64, and normal numbers from it by Box-Muller: the same plays on
-// every platform for a seed.
-class Rng {
-  public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double uniform() { return (static_cast<double>(next() >> 11) + 0.5) / 9007199254740992.0; }
-    double normal() {
-        const double radius = std::sqrt(-2.0 * std::log(uniform()));
-        return radius * std::cos(6.283185307179586 * uniform());
-    }
-
-  private:
-    uint64_t state_;
-};
 
 // A key event's timing, and what it leads to.
 struct Option {
@@ -552,7 +532,7 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
 }
 
 PlayResult PlayerModel::play(uint64_t seed) const {
-    Rng rng(seed);
+    SplitMix rng(seed);
     PlayResult result;
     State state;
     bool keyDown = false;

@@ -7,6 +7,7 @@
 #include "actors/body.h"
 #include "actors/hero_motion.h"
 #include "app/camera.h"
+#include "splitmix.h"
 #include "world/cell_code.h"
 
 namespace levelgen {
@@ -24,29 +25,6 @@ constexpr int32_t HighestPlatform = 28;
 constexpr int32_t StartGround = 40;
 constexpr int32_t StartLength = 120;  // the hero lands here from y 240 at 10 or 5 pixels a frame
 constexpr int32_t EndLength = 60;     // a calm run before the ground ends
-
-// splitmix64: the same numbers on every platform and standard library.
-class Rng {
-  public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // A whole number from lo to hi, both included.
-    int32_t range(int32_t lo, int32_t hi) {
-        if (hi <= lo) {
-            return lo;
-        }
-        return lo + static_cast<int32_t>(next() % static_cast<uint64_t>(hi - lo + 1));
-    }
-    bool chance(int32_t percent) { return range(0, 99) < percent; }
-
-  private:
-    uint64_t state_;
-};
 
 struct Surface {
     int32_t first = 0;  // columns, both included
@@ -96,7 +74,7 @@ class Builder {
     void highRoad(int32_t d);
     void block(const BlockSpec& spec);
 
-    Rng rng_;
+    SplitMix rng_;
     std::vector<int32_t> grid_;
     Surface current_;
     Summary summary_;

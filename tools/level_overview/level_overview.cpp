@@ -399,14 +399,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::string contents;
-    if (!text::readWholeFile(paths[0], contents, MaxLevelFileBytes)) {
-        std::cout << "level_overview: cannot open " << paths[0] << std::endl;
+    LevelFileData data;
+    std::vector<int32_t> grid;
+    if (!readLevelGrid("level_overview", paths[0], data, grid)) {
         return 1;
     }
-    LevelFileData data;
-    std::vector<int32_t> grid(GridCells, Empty);
-    parseLevelText(contents, data, grid.data());
 
     std::vector<Block> blocks;
     if (!blocksPath.empty()) {
