@@ -40,15 +40,15 @@ shot title
 xdotool key space  # "Jouer"
 sleep 0.8
 xdotool key space  # level 1; the ready picture, then the level
-# The first gap of level 1 comes under the hero about 5 seconds on: jump
-# it, and photograph the hero in the air with the bonuses ahead.
-sleep 4.9
+# The first gap of level 1 comes under the hero under 4 seconds on: jump
+# it, and photograph the hero in the air with the bonus arc ahead.
+sleep 3.0
 xdotool keydown space
 sleep 0.7
 xdotool keyup space
 sleep 0.25
 shot level
-sleep 14  # the hero runs on until it misses a ledge
+sleep 14  # the hero runs on until it misses a gap
 shot level-end
 xdotool key Escape
 wait "$game_pid" || true
