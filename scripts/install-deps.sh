@@ -17,9 +17,18 @@ if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then
   command -v npm >/dev/null || packages+=(npm)
 fi
 
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 missing=()
 for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+  # sdl12-compat's development package stands in for classic SDL 1.2's (the
+  # two replace each other): either one will do.
+  if [[ "$package" == libsdl1.2-dev ]] && installed libsdl1.2-compat-dev; then
+    continue
+  fi
+  if ! installed "$package"; then
     missing+=("$package")
   fi
 done
