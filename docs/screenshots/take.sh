@@ -40,9 +40,9 @@ shot title
 xdotool key space  # "Jouer"
 sleep 0.8
 xdotool key space  # level 1; the ready picture, then the level
-# The first gap of level 1 comes under the hero under 4 seconds on: jump
-# it, and photograph the hero in the air with the bonus arc ahead.
-sleep 3.0
+# The first gap of level 1 comes under the hero about 5 seconds on: jump
+# it, and photograph the hero in the air above it.
+sleep 4.4
 xdotool keydown space
 sleep 0.7
 xdotool keyup space

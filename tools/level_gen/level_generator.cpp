@@ -23,8 +23,10 @@ constexpr int32_t HighestGround = 36;
 constexpr int32_t LowestGround = 44;
 constexpr int32_t HighestPlatform = 28;
 constexpr int32_t StartGround = 40;
-constexpr int32_t StartLength = 120;  // the hero lands here from y 240 at 10 or 5 pixels a frame
-constexpr int32_t EndLength = 60;     // a calm run before the ground ends
+// The hero lands on the start from y 240 at 10 or 5 pixels a frame, and runs
+// a few seconds before the first block.
+constexpr int32_t StartLength = 160;
+constexpr int32_t EndLength = 60;  // a calm run before the ground ends
 
 struct Surface {
     int32_t first = 0;  // columns, both included
