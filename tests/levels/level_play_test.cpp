@@ -82,15 +82,22 @@ void playInGame(const std::vector<SpaceInput>& inputs, const std::vector<RunFram
     }
 }
 
+// A game's common data and the test level, in a folder of their own.
+class LevelPlay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        play::writeCommonData();
+        grid = writeTestLevel();
+    }
+    TempDir dir;
+    std::vector<int32_t> grid;
+};
+
 }  // namespace
 
-TEST(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    TempDir dir;
-    play::writeCommonData();
-    const std::vector<int32_t> grid = writeTestLevel();
-
+TEST_F(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
     SearchOptions options;
     options.lastColumn = lastGroundColumn(grid.data());
     options.airJumps = false;
@@ -105,12 +112,7 @@ TEST(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
     EXPECT_EQ(run.back().score, result.bestScore);
 }
 
-TEST(LevelPlay, APlayOfThePlayerModelScoresInTheGameWhatTheModelSays) {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    TempDir dir;
-    play::writeCommonData();
-    const std::vector<int32_t> grid = writeTestLevel();
+TEST_F(LevelPlay, APlayOfThePlayerModelScoresInTheGameWhatTheModelSays) {
     const SurvivalTable table(grid.data());
     const PlayerModel model(grid.data(), table, ModelOptions{});
     // A play to the end and one that falls short, if the first seeds hold one.

@@ -40,7 +40,7 @@ class Builder {
         : rng_(settings.seed * 0x2545F4914F6CDD1Dull + 0x5851F42D4C957F2Dull),
           grid_(GridCells, Empty) {}
 
-    void build(const std::vector<BlockSpec>& blocks);
+    void build(const std::vector<PlannedBlock>& blocks);
     std::vector<int32_t> takeGrid() { return std::move(grid_); }
     const Summary& summary() const { return summary_; }
 
@@ -63,6 +63,8 @@ class Builder {
     void stone(int32_t first, int32_t width, int32_t top, bool post);
     int32_t exitRun(int32_t d) { return 44 - 4 * d + rng_.range(0, 6); }
 
+  public:
+    // The blocks, each laid after the ground the hero is on.
     void flat(int32_t d);
     void gap(int32_t d);
     void ledgeUp(int32_t d);
@@ -74,7 +76,9 @@ class Builder {
     void enemy(int32_t d);
     void enemyPair(int32_t d);
     void highRoad(int32_t d);
-    void block(const BlockSpec& spec);
+
+  private:
+    void block(const PlannedBlock& planned);
 
     SplitMix rng_;
     std::vector<int32_t> grid_;
@@ -273,46 +277,46 @@ void Builder::highRoad(int32_t d) {
     ground(0, 0, exitRun(d));
 }
 
-void Builder::block(const BlockSpec& spec) {
-    const int32_t d = std::clamp(spec.difficulty, 1, 5);
+// Every block a seed file may name, and what lays it out.
+struct BlockKind {
+    const char* name;
+    void (Builder::*lay)(int32_t difficulty);
+};
+const std::array<BlockKind, 11> BlockKinds = {{
+    {"flat", &Builder::flat},
+    {"gap", &Builder::gap},
+    {"ledge-up", &Builder::ledgeUp},
+    {"ledge-down", &Builder::ledgeDown},
+    {"stairs", &Builder::stairs},
+    {"platforms", &Builder::platforms},
+    {"posts", &Builder::posts},
+    {"arc", &Builder::arc},
+    {"enemy", &Builder::enemy},
+    {"enemy-pair", &Builder::enemyPair},
+    {"high-road", &Builder::highRoad},
+}};
+
+void Builder::block(const PlannedBlock& planned) {
+    const int32_t d = std::clamp(planned.difficulty, 1, 5);
     const int32_t first = current_.last + 1;
-    if (spec.name == "flat") {
-        flat(d);
-    } else if (spec.name == "gap") {
-        gap(d);
-    } else if (spec.name == "ledge-up") {
-        ledgeUp(d);
-    } else if (spec.name == "ledge-down") {
-        ledgeDown(d);
-    } else if (spec.name == "stairs") {
-        stairs(d);
-    } else if (spec.name == "platforms") {
-        platforms(d);
-    } else if (spec.name == "posts") {
-        posts(d);
-    } else if (spec.name == "arc") {
-        arc(d);
-    } else if (spec.name == "enemy") {
-        enemy(d);
-    } else if (spec.name == "enemy-pair") {
-        enemyPair(d);
-    } else if (spec.name == "high-road") {
-        highRoad(d);
-    } else {
-        return;
+    for (const BlockKind& kind : BlockKinds) {
+        if (planned.name == kind.name) {
+            (this->*kind.lay)(d);
+            summary_.blocks.push_back(BlockSpan{planned.name, d, first, current_.last});
+            return;
+        }
     }
-    summary_.blocks.push_back(BlockSpan{spec.name, d, first, current_.last});
 }
 
-void Builder::build(const std::vector<BlockSpec>& blocks) {
+void Builder::build(const std::vector<PlannedBlock>& blocks) {
     current_ = Surface{};
     ground(0, 0, StartLength);
     summary_.blocks.push_back(BlockSpan{"start", 0, 0, current_.last});
-    for (const BlockSpec& spec : blocks) {
+    for (const PlannedBlock& planned : blocks) {
         if (current_.last >= GridColumns - EndLength - 400) {
             break;  // no room left: the level ends here
         }
-        block(spec);
+        block(planned);
     }
     const int32_t first = current_.last + 1;
     ground(0, 0, EndLength);
@@ -332,9 +336,13 @@ std::vector<int32_t> generateGrid(const Settings& settings, Summary* summary) {
 }
 
 const std::vector<std::string>& blockNames() {
-    static const std::vector<std::string> names = {"flat",   "gap",        "ledge-up", "ledge-down",
-                                                   "stairs", "platforms",  "posts",    "arc",
-                                                   "enemy",  "enemy-pair", "high-road"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const BlockKind& kind : BlockKinds) {
+            all.push_back(kind.name);
+        }
+        return all;
+    }();
     return names;
 }
 
@@ -377,7 +385,7 @@ bool parseSeedText(const std::string& text, Settings& settings, std::string& err
                 return false;
             }
             for (int32_t i = 0; i < times; ++i) {
-                settings.blocks.push_back(BlockSpec{name, static_cast<int32_t>(value)});
+                settings.blocks.push_back(PlannedBlock{name, static_cast<int32_t>(value)});
             }
         } else {
             error = "line " + std::to_string(number) + ": unknown block \"" + name + "\"";

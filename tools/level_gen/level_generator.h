@@ -7,7 +7,7 @@
 namespace levelgen {
 
 // One building block of a level, as its seed file names it: "gap 2".
-struct BlockSpec {
+struct PlannedBlock {
     std::string name;
     int32_t difficulty = 1;  // 1 (gentle) to 5 (demanding)
 };
@@ -23,7 +23,7 @@ struct BlockSpan {
 struct Settings {
     uint64_t seed = 1;
     int32_t number = 1;  // N of the Niveaux/niveau-N/ pictures the file names
-    std::vector<BlockSpec> blocks;
+    std::vector<PlannedBlock> blocks;
 };
 
 // What went into a level, for the generator's own report.
