@@ -938,6 +938,22 @@ def success_badge():
     return svg(720, 480, body, defs)
 
 
+def pause_screen():
+    """Over the frozen level while the game waits: a veil and a board."""
+    body = ('<rect width="720" height="480" fill="#0b160c" fill-opacity="0.45"/>\n'
+            f'<rect x="186" y="166" width="360" height="148" rx="18" fill="#000000" '
+            f'fill-opacity="0.3"/>'
+            f'<rect x="180" y="160" width="360" height="148" rx="18" fill="url(#entry_on)" '
+            f'stroke="{GOLD}" stroke-width="4"/>'
+            f'<rect x="188" y="167" width="344" height="14" rx="7" fill="#ffffff" '
+            f'fill-opacity="0.25"/>\n'
+            + shadowed_text(360, 250, 76, "Pause", GOLD, 9, shadow=4)
+            + hint(360, 288, "P : reprendre" + GAP + "Échap : quitter")
+            + leaf(196, 170, 26, 7, 200, MOSS_LIGHT, vein=MOSS, ow=1.6)
+            + leaf(524, 170, 26, 7, -20, MOSS_LIGHT, vein=MOSS, ow=1.6))
+    return svg(720, 480, body, ENTRY_DEFS)
+
+
 def icon():
     """32 x 32: the knight's helmet in front of his lance."""
     body = (f'<rect x="1" y="1" width="30" height="30" rx="7" fill="#2f6b2a" stroke="{INK}" '
@@ -990,6 +1006,7 @@ def main():
     write("Title/game-over-01.svg", level_end(0))
     write("Title/game-over-02.svg", level_end(1))
     write("Title/ready.svg", ready_screen())
+    write("Title/pause.svg", pause_screen())
     write("Title/icone.svg", icon())
 
 

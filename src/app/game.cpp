@@ -82,6 +82,7 @@ bool Game::startUp() {
     damageImage = loadImage("Enemies/degat.png");
     titleAnimation = std::make_unique<Animation>("Title/hero.imga", 0.35);
     readyImage = loadImage("Title/ready.png");
+    pauseImage = loadImage("Title/pause.png");
     titleRect.x = 0;
     titleRect.y = 0;
     selection = 1;
@@ -128,6 +129,8 @@ Game::~Game() {
         image.reset();
     }
     readyImage.reset();
+    pauseImage.reset();
+    pausedFrame.reset();
     damageImage.reset();
     recordTextSurface.reset();
     titleAnimation.reset();

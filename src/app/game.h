@@ -73,6 +73,7 @@ class Game {
     void drawLevelMenuFrame();
     void handlePlayEvent();
     void drawPlayFrame();
+    bool paused() const { return pausedByKey || pausedByFocusLoss; }
     void handleLevelEndEvent();
     void drawLevelEndFrame();
 
@@ -127,7 +128,19 @@ class Game {
     SurfacePtr recordTextSurface;
     SDL_Rect recordRect{450, 225, 0, 0};
 
+    // A level stops where it is while P holds it or the window has lost the
+    // focus; it shows the last frame under "Title/pause.png" meanwhile.
+    bool pausedByKey = false;
+    bool pausedByFocusLoss = false;
+    SurfacePtr pauseImage;
+    SurfacePtr pausedFrame;       // the frame on the screen when the pause began
+    bool spaceDown = false;       // as the keyboard (or pad) has it now
+    bool heroHoldsSpace = false;  // as the hero last heard, when the pause began
+
   private:
+    bool handlePauseEvent();
+    void beginPause();
+    void endPause();
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
     bool sdlStarted = false;

@@ -21,12 +21,28 @@ void Game::playLevel() {
     levelEnded = false;
     running = true;
     runScreenLoop([this] { handlePlayEvent(); }, [this] { drawPlayFrame(); });
+    if (paused()) {
+        // Left during a pause (Escape, the window closed): the music comes back
+        // for the next screen.
+        pausedByKey = false;
+        pausedByFocusLoss = false;
+        endPause();
+    }
     nextScreen = levelEnded ? Screen::LevelEnd : Screen::End;
 }
 
 void Game::handlePlayEvent() {
+    if (handlePauseEvent()) {
+        return;
+    }
+    const bool spaceKey = (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+                          event.key.keysym.sym == SDLK_SPACE;
+    if (spaceKey) {
+        spaceDown = event.type == SDL_KEYDOWN;
+    }
     // The hero sees every event first: the space bar is its only control.
-    if (hero) {
+    // While paused it hears nothing; endPause tells it of a release.
+    if (hero && !paused()) {
         hero->handleEvent(event);
     }
     if (event.type == SDL_KEYDOWN) {
@@ -40,8 +56,61 @@ void Game::handlePlayEvent() {
     }
 }
 
+// P pauses and resumes; losing the window's focus (or being iconified)
+// pauses until the focus comes back. A pause asked for with P outlasts the
+// focus coming back.
+bool Game::handlePauseEvent() {
+    const bool wasPaused = paused();
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p) {
+        pausedByKey = !wasPaused;
+        pausedByFocusLoss = false;
+    } else if (event.type == SDL_ACTIVEEVENT &&
+               (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0) {
+        pausedByFocusLoss = event.active.gain == 0;
+    } else {
+        return false;
+    }
+    if (paused() && !wasPaused) {
+        beginPause();
+    } else if (!paused() && wasPaused) {
+        endPause();
+    }
+    return true;
+}
+
+void Game::beginPause() {
+    // Events come between frames, so the screen holds the last frame drawn.
+    pausedFrame.reset(screen != nullptr ? SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE)
+                                        : nullptr);
+    heroHoldsSpace = spaceDown;
+    FSOUND_Stream_SetVolume(music.get(), 64);
+}
+
+void Game::endPause() {
+    pausedFrame.reset();
+    FSOUND_Stream_SetVolume(music.get(), 255);
+    // A space bar let go during the pause is heard now, so that the hero does
+    // not float on for a key no longer held.
+    if (hero && heroHoldsSpace && !spaceDown) {
+        SDL_Event release{};
+        release.type = SDL_KEYUP;
+        release.key.type = SDL_KEYUP;
+        release.key.state = SDL_RELEASED;
+        release.key.keysym.sym = SDLK_SPACE;
+        hero->handleEvent(release);
+    }
+}
+
 void Game::drawPlayFrame() {
     if (!level || !hero || !body) {
+        return;
+    }
+    if (paused()) {
+        // Nothing moves or scores: the frame stays as it was under the picture.
+        SDL_Rect where{0, 0, 0, 0};
+        blitToScreen(pausedFrame.get(), where);
+        where = SDL_Rect{0, 0, 0, 0};
+        blitToScreen(pauseImage.get(), where);
         return;
     }
     level->runFrame();

@@ -38,6 +38,9 @@ void Game::startGame(int32_t levelIndex) {
     body = std::make_unique<Body>(level->grid.data(), &camera);
     hero->body = body.get();
     level->cellsVisible = true;
+    pausedByKey = false;
+    pausedByFocusLoss = false;
+    spaceDown = false;
     currentLevel = levelIndex;
     nextScreen = Screen::PlayLevel;
 }

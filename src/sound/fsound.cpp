@@ -355,3 +355,11 @@ bool FSOUND_Stream_Close(FSOUND_STREAM* stream) {
     delete stream;
     return true;
 }
+
+bool FSOUND_Stream_SetVolume(FSOUND_STREAM* stream, int volume) {
+    if (!mixer().open || stream == nullptr) {
+        return false;
+    }
+    Mix_Volume(MusicChannel, std::clamp(volume, 0, 255) * MIX_MAX_VOLUME / 255);
+    return true;
+}

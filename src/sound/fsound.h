@@ -1,6 +1,6 @@
 #pragma once
 
-// The game's sound layer: the nine FSOUND_* operations the game uses, with
+// The game's sound layer: the FSOUND_* operations the game uses, with
 // the handle types and constants its callers pass. Built on SDL_mixer for
 // mixing (32 effect channels and one music channel) and on libmpg123 for
 // decoding MP3 files into samples.
@@ -35,6 +35,9 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offse
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 bool FSOUND_Stream_SetLoopCount(FSOUND_STREAM* stream, int count);
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream);
+// The stream's volume, from 0 (silent) to 255 (as loud as it was made, the
+// start). It keeps playing at any volume, so lowering it loses no place.
+bool FSOUND_Stream_SetVolume(FSOUND_STREAM* stream, int volume);
 
 // RAII owners for the Game's and the Hero's handles.
 #include <memory>
