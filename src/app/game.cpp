@@ -57,6 +57,7 @@ bool Game::startUp() {
         return false;
     }
     sdlStarted = true;
+    gamepad.openAll();
     // The icon must be set before the window opens; SDL keeps its own copy.
     SurfacePtr icon(IMG_Load("Title/icone.png"));
     SDL_WM_SetIcon(icon.get(), nullptr);
@@ -138,6 +139,7 @@ Game::~Game() {
     level.reset();
     hero.reset();
     body.reset();
+    gamepad.closeAll();
     SDL_Quit();
     for (std::string& name : levelFiles) {
         name.clear();
@@ -175,6 +177,24 @@ void Game::runNextScreen() {
             break;
         case Screen::End:
             break;
+    }
+}
+
+bool Game::pollEvent() {
+    for (;;) {
+        if (!gamepadKeys.empty()) {
+            event = gamepadKeys.front();
+            gamepadKeys.pop_front();
+            return true;
+        }
+        if (SDL_PollEvent(&event) == 0) {
+            return false;
+        }
+        // Start is Space in the menus and pauses a level.
+        const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
+        if (!gamepad.translate(event, startKey, gamepadKeys)) {
+            return true;
+        }
     }
 }
 

@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
 #include "actors/body.h"
 #include "actors/hero.h"
 #include "app/camera.h"
+#include "app/gamepad_keys.h"
 #include "gfx/animation.h"
 #include "gfx/surface.h"
 #include "sound/fsound.h"
@@ -85,6 +87,10 @@ class Game {
     template <class HandleEvent, class DrawFrame>
     void runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneEventPerPass = false);
     void fillWhite();
+    // Takes the next event into `event`, as SDL_PollEvent does, with a
+    // gamepad's events turned into the keys they stand for; false when none
+    // is waiting.
+    bool pollEvent();
 
     // True when SDL or the window could not be opened: the game did not run
     // and the program exits with status 1.
@@ -137,6 +143,9 @@ class Game {
     bool spaceDown = false;       // as the keyboard (or pad) has it now
     bool heroHoldsSpace = false;  // as the hero last heard, when the pause began
 
+    GamepadKeys gamepad;
+    std::deque<SDL_Event> gamepadKeys;  // keys a pad event stood for, not handled yet
+
   private:
     bool handlePauseEvent();
     void beginPause();
@@ -149,7 +158,7 @@ class Game {
 template <class HandleEvent, class DrawFrame>
 void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneEventPerPass) {
     for (;;) {
-        const bool gotEvent = SDL_PollEvent(&event) != 0;
+        const bool gotEvent = pollEvent();
         if (gotEvent) {
             handleEvent();
             if (!oneEventPerPass) {

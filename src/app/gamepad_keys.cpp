@@ -1,0 +1,147 @@
+#include "app/gamepad_keys.h"
+
+namespace {
+
+constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y
+constexpr int BackButton = 6;
+constexpr int StartButton = 7;
+
+// A stick counts as pushed past half way and as let go under a quarter, so
+// that a thumb resting near the edge does not press the key again and again.
+constexpr int PushedAt = 16384;
+constexpr int LetGoAt = 8192;
+
+SDL_Event keyEvent(Uint8 type, SDLKey key) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = KMOD_NONE;
+    return event;
+}
+
+int8_t stickDirection(int8_t held, Sint16 value) {
+    if (value <= -PushedAt) {
+        return -1;
+    }
+    if (value >= PushedAt) {
+        return 1;
+    }
+    return value > -LetGoAt && value < LetGoAt ? 0 : held;
+}
+
+}  // namespace
+
+GamepadKeys::~GamepadKeys() {
+    closeAll();
+}
+
+void GamepadKeys::openAll() {
+    closeAll();
+    if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0 && SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+        return;
+    }
+    for (int index = 0; index < SDL_NumJoysticks() && index < MaxPads; ++index) {
+        if (SDL_Joystick* joystick = SDL_JoystickOpen(index)) {
+            opened_.push_back(joystick);
+        }
+    }
+    SDL_JoystickEventState(SDL_ENABLE);
+}
+
+void GamepadKeys::closeAll() {
+    for (SDL_Joystick* joystick : opened_) {
+        SDL_JoystickClose(joystick);
+    }
+    opened_.clear();
+}
+
+void GamepadKeys::press(SDLKey key, std::deque<SDL_Event>& keys) {
+    if (holders_[key]++ == 0) {
+        keys.push_back(keyEvent(SDL_KEYDOWN, key));
+    }
+}
+
+void GamepadKeys::release(SDLKey key, std::deque<SDL_Event>& keys) {
+    if (holders_[key] > 0 && --holders_[key] == 0) {
+        keys.push_back(keyEvent(SDL_KEYUP, key));
+    }
+}
+
+void GamepadKeys::moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
+                                std::deque<SDL_Event>& keys) {
+    if (now == held) {
+        return;
+    }
+    if (held != 0) {
+        release(held < 0 ? negative : positive, keys);
+    }
+    if (now != 0) {
+        press(now < 0 ? negative : positive, keys);
+    }
+    held = now;
+}
+
+bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys) {
+    switch (event.type) {
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP: {
+            const int button = event.jbutton.button;
+            if (event.jbutton.which >= MaxPads || button >= MaxButtons) {
+                return true;
+            }
+            SDLKey& held = pads_[event.jbutton.which].buttonKeys[button];
+            if (event.type == SDL_JOYBUTTONUP) {
+                // The key this button pressed, even if Start means another
+                // key by now.
+                if (held != SDLK_UNKNOWN) {
+                    release(held, keys);
+                    held = SDLK_UNKNOWN;
+                }
+                return true;
+            }
+            const SDLKey key = button < FaceButtons    ? SDLK_SPACE
+                               : button == BackButton  ? SDLK_ESCAPE
+                               : button == StartButton ? startKey
+                                                       : SDLK_UNKNOWN;
+            if (key != SDLK_UNKNOWN && held == SDLK_UNKNOWN) {
+                held = key;
+                press(key, keys);
+            }
+            return true;
+        }
+        case SDL_JOYAXISMOTION: {
+            if (event.jaxis.which >= MaxPads || event.jaxis.axis > 1) {
+                return true;  // only the left stick moves
+            }
+            Pad& pad = pads_[event.jaxis.which];
+            if (event.jaxis.axis == 0) {
+                moveDirection(pad.stickX, stickDirection(pad.stickX, event.jaxis.value), SDLK_LEFT,
+                              SDLK_RIGHT, keys);
+            } else {
+                moveDirection(pad.stickY, stickDirection(pad.stickY, event.jaxis.value), SDLK_UP,
+                              SDLK_DOWN, keys);
+            }
+            return true;
+        }
+        case SDL_JOYHATMOTION: {
+            if (event.jhat.which >= MaxPads || event.jhat.hat != 0) {
+                return true;
+            }
+            Pad& pad = pads_[event.jhat.which];
+            const Uint8 value = event.jhat.value;
+            const int8_t x = (value & SDL_HAT_LEFT) != 0    ? -1
+                             : (value & SDL_HAT_RIGHT) != 0 ? 1
+                                                            : 0;
+            const int8_t y = (value & SDL_HAT_UP) != 0 ? -1 : (value & SDL_HAT_DOWN) != 0 ? 1 : 0;
+            moveDirection(pad.hatX, x, SDLK_LEFT, SDLK_RIGHT, keys);
+            moveDirection(pad.hatY, y, SDLK_UP, SDLK_DOWN, keys);
+            return true;
+        }
+        case SDL_JOYBALLMOTION:
+            return true;
+        default:
+            return false;
+    }
+}

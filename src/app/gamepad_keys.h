@@ -1,0 +1,51 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+// Turns gamepad and joystick events into the key events the screens know,
+// so that a pad plays exactly as the keyboard does: the face buttons are
+// Space, the d-pad and the left stick the arrow keys, Back/Select Escape and
+// Start the key the caller names (Space in the menus, P in a level).
+// Buttons are numbered as Linux numbers an Xbox-style pad, under classic
+// SDL 1.2 and sdl12-compat alike: 0-3 the face buttons, 6 Back, 7 Start.
+class GamepadKeys {
+  public:
+    GamepadKeys() = default;
+    ~GamepadKeys();
+    GamepadKeys(const GamepadKeys&) = delete;
+    GamepadKeys& operator=(const GamepadKeys&) = delete;
+
+    // Opens every joystick plugged in, so that SDL reports its events.
+    // SDL 1.2 sees only the pads present when this runs.
+    void openAll();
+    void closeAll();
+
+    // For a joystick event, queues the key presses and releases it stands
+    // for (none, one or two) in `keys` and returns true; any other event is
+    // left alone (false). A key held by several buttons or directions at
+    // once is pressed once and released when the last of them lets go.
+    bool translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys);
+
+    static constexpr int MaxPads = 8;
+    static constexpr int MaxButtons = 32;
+
+  private:
+    void press(SDLKey key, std::deque<SDL_Event>& keys);
+    void release(SDLKey key, std::deque<SDL_Event>& keys);
+    void moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
+                       std::deque<SDL_Event>& keys);
+
+    struct Pad {
+        std::array<SDLKey, MaxButtons> buttonKeys{};  // what each held button pressed
+        int8_t stickX = 0, stickY = 0;                // -1, 0 or 1
+        int8_t hatX = 0, hatY = 0;
+    };
+    std::array<Pad, MaxPads> pads_{};
+    std::array<uint8_t, SDLK_LAST> holders_{};  // how many sources hold each key
+    std::vector<SDL_Joystick*> opened_;
+};
