@@ -4,6 +4,8 @@
 # photographs the title menu, level 1 while the hero jumps its first gap, and
 # the end of the level.
 #   bash docs/screenshots/take.sh [BUILD]   (BUILD defaults to build)
+# The full-screen and big-screen pictures come from tests/player/big_screens.sh
+# (SHOTS_DIR=docs/screenshots bash tests/player/big_screens.sh BUILD/game .).
 # The jump is timed by the clock, so on a busy machine the hero may miss the
 # gap; run it again then.
 set -eu

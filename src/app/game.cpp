@@ -62,12 +62,13 @@ bool Game::startUp() {
     SurfacePtr icon(IMG_Load("Title/icone.png"));
     SDL_WM_SetIcon(icon.get(), nullptr);
     SDL_WM_SetCaption("MOSSLANCE Hero", nullptr);
-    screen = SDL_SetVideoMode(720, 480, 32, SDL_HWSURFACE);
-    if (screen == nullptr) {
+    if (!display.open()) {
         std::cerr << "MOSSLANCE Hero : impossible d'ouvrir la fenêtre de 720 x 480 ("
                   << SDL_GetError() << ")" << std::endl;
         return false;
     }
+    screen = display.canvas();
+    setDrawingSurface(screen);
 
     static const char* const titleFiles[TitleImageCount] = {
         "Title/ecran-titre-01.png", "Title/ecran-titre-02.png", "Title/ecran-titre-03.png",
@@ -140,6 +141,8 @@ Game::~Game() {
     hero.reset();
     body.reset();
     gamepad.closeAll();
+    display.close();
+    screen = nullptr;
     SDL_Quit();
     for (std::string& name : levelFiles) {
         name.clear();
@@ -190,11 +193,24 @@ bool Game::pollEvent() {
         if (SDL_PollEvent(&event) == 0) {
             return false;
         }
+        if (event.type == SDL_KEYDOWN &&
+            (event.key.keysym.sym == SDLK_F11 ||
+             (event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0))) {
+            toggleFullScreen();
+            continue;
+        }
         // Start is Space in the menus and pauses a level.
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
         if (!gamepad.translate(event, startKey, gamepadKeys)) {
             return true;
         }
+    }
+}
+
+void Game::toggleFullScreen() {
+    if (display.toggleFullScreen()) {
+        screen = display.canvas();
+        setDrawingSurface(screen);
     }
 }
 

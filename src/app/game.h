@@ -14,6 +14,7 @@
 #include "app/camera.h"
 #include "app/gamepad_keys.h"
 #include "gfx/animation.h"
+#include "gfx/display.h"
 #include "gfx/surface.h"
 #include "sound/fsound.h"
 #include "world/level.h"
@@ -91,6 +92,8 @@ class Game {
     // gamepad's events turned into the keys they stand for; false when none
     // is waiting.
     bool pollEvent();
+    // F11 and Alt+Enter, on every screen.
+    void toggleFullScreen();
 
     // True when SDL or the window could not be opened: the game did not run
     // and the program exits with status 1.
@@ -99,7 +102,8 @@ class Game {
     int32_t nextLevelIndex = 0;
 
     SDL_Event event{};
-    SDL_Surface* screen = nullptr;  // belongs to SDL
+    Display display;
+    SDL_Surface* screen = nullptr;  // the display's 720 x 480 canvas
     bool running = false;
     double nowTicks = 0;
     double lastFrameTicks = 0;
@@ -170,7 +174,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
         if (elapsed > 30.0) {
             fillWhite();
             drawFrame();
-            SDL_Flip(screen);
+            display.present();
             lastFrameTicks = nowTicks;
 #ifdef __EMSCRIPTEN__
             // A page shows nothing and hears no key until the program gives

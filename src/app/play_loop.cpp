@@ -131,7 +131,7 @@ void Game::drawPlayFrame() {
         damageRect.x = toRectCoordinate(int64_t{body->x} - 50);
         damageRect.y = toRectCoordinate(int64_t{body->gridRow} * CellSize - 50);
         blitToScreen(damageImage.get(), damageRect);
-        SDL_Flip(screen);
+        display.present();
         SDL_Delay(200);
     }
 

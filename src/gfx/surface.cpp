@@ -143,8 +143,18 @@ SurfacePtr loadImage(const std::string& path) {
 #endif
 }
 
+static SDL_Surface* namedDrawingSurface = nullptr;
+
+SDL_Surface* drawingSurface() {
+    return namedDrawingSurface != nullptr ? namedDrawingSurface : SDL_GetVideoSurface();
+}
+
+void setDrawingSurface(SDL_Surface* surface) {
+    namedDrawingSurface = surface;
+}
+
 void blitToScreen(SDL_Surface* surface, SDL_Rect& where) {
-    SDL_Surface* video = SDL_GetVideoSurface();
+    SDL_Surface* video = drawingSurface();
     if (surface == nullptr || video == nullptr) {
         return;
     }

@@ -20,7 +20,12 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 // later blits are fast. Null when the file cannot be loaded.
 SurfacePtr loadImage(const std::string& path);
 
-// Blits the whole of `surface` onto the video surface with its top-left
+// The 720 x 480 surface the game draws on: the one named last, or the video
+// surface while none is named (null names none).
+SDL_Surface* drawingSurface();
+void setDrawingSurface(SDL_Surface* surface);
+
+// Blits the whole of `surface` onto the drawing surface with its top-left
 // corner at `where` (only x and y count). A null surface draws nothing.
 // `where` receives the clipped rectangle, as SDL_UpperBlit does.
 void blitToScreen(SDL_Surface* surface, SDL_Rect& where);

@@ -22,7 +22,7 @@ void Game::showLevelMenu() {
     }
     fillWhite();
     blitToScreen(readyImage.get(), readyRect);
-    SDL_Flip(screen);
+    display.present();
     SDL_Delay(1000);
     // With no playable level, selection is still 0 and the start of the game
     // ends it, as for any index at or above levelCount.

@@ -156,7 +156,7 @@ void Level::runFrame() {
 void Level::drawBackground() {
     // Only `backgroundClip` of the picture is drawn, so this one blit takes a
     // source rectangle.
-    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* screen = drawingSurface();
     if (background == nullptr || screen == nullptr) {
         return;
     }
@@ -235,7 +235,7 @@ void Level::listCells() {
         enemy->frameIndex = enemyFrame;
         enemy->frameClock = enemyClock;
     }
-    coverage->findVisibleParts(SDL_GetVideoSurface());
+    coverage->findVisibleParts(drawingSurface());
     cellsListed = true;
 }
 
@@ -246,7 +246,7 @@ void Level::drawListedCells() {
     cellsListed = false;
     Animation* enemy = enemyAnimation.get();
     std::vector<CellCoverage::Draw>& draws = coverage->draws;
-    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* screen = drawingSurface();
     for (std::size_t k = 0; k < draws.size(); ++k) {
         const CellCoverage::Draw& draw = draws[k];
         SDL_Rect* rect = &tile0Rect;
