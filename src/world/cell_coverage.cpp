@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gfx/surface.h"
+
 namespace {
 
 constexpr int Block = 5;        // pixels a block side
@@ -165,13 +167,16 @@ std::size_t CellCoverage::maskOf(SDL_Surface* picture, const SDL_Surface* screen
     return masks_.size() - 1;
 }
 
-// Our blend reproduces classic SDL 1.2's to the bit. sdl12-compat (which
-// reports 1.2.50 and later) blends through SDL 2 with other rounding, so there
-// the pictures go through SDL's own blits and look the same as everywhere else.
-static bool linkedSdlBlendsLikeOurs() {
-    const SDL_version* linked = SDL_Linked_Version();
-    return linked->major == 1 && linked->minor == 2 && linked->patch < 50;
-}
+namespace {
+
+// How the SDL the game runs on blends a pixel with alpha onto the screen:
+// classic SDL 1.2's way, or sdl12-compat's through SDL 2, which rounds
+// otherwise. Our blits reproduce either to the bit; any other library gets
+// SDL's own blits.
+enum class LinkedBlend { Unknown, Classic, Sdl2 };
+LinkedBlend linkedBlend();
+
+}  // namespace
 
 void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
     SDL_Surface* picture = mask.picture;
@@ -203,7 +208,10 @@ void CellCoverage::readRuns(Mask& mask, const SDL_Surface* screen) {
     mask.screenRmask = screen->format->Rmask;
     mask.screenGmask = screen->format->Gmask;
     mask.screenBmask = screen->format->Bmask;
-    mask.ownBlit = linkedSdlBlendsLikeOurs();
+    // SDL 2 copies a picture without alpha with its top byte, which the
+    // copy above has replaced.
+    mask.ownBlit =
+        linkedBlend() == LinkedBlend::Classic || (linkedBlend() == LinkedBlend::Sdl2 && blended);
 }
 
 namespace {
@@ -231,15 +239,47 @@ __attribute__((always_inline)) inline void blend8(uint32_t* target, const uint32
     std::memcpy(target, &result, sizeof result);
 }
 
+// The same as SDL 2 does it under sdl12-compat: every byte, the top one
+// too, becomes (source * alpha >> 8) + (target * (255 - alpha) >> 8), the
+// source's top byte counting as 255; an opaque pixel replaces the target
+// whole, top byte included, and a transparent one leaves it.
+__attribute__((always_inline)) inline void blend8Sdl2(uint32_t* target, const uint32_t* source) {
+    Pixels8 from, to;
+    std::memcpy(&from, source, sizeof from);
+    std::memcpy(&to, target, sizeof to);
+    const Pixels8 alpha = from >> 24;
+    const Pixels8 rest = 255u - alpha;
+    const Pixels8 redBlue = (((from & 0x00ff00ffu) * alpha >> 8) & 0x00ff00ffu) +
+                            (((to & 0x00ff00ffu) * rest >> 8) & 0x00ff00ffu);
+    const Pixels8 greenTop =
+        ((((from >> 8) & 0x000000ffu) | 0x00ff0000u) * alpha >> 8 & 0x00ff00ffu) +
+        ((((to >> 8) & 0x00ff00ffu) * rest >> 8) & 0x00ff00ffu);
+    const Pixels8 opaque = reinterpret_cast<Pixels8>(alpha == 255u);
+    const Pixels8 clear = reinterpret_cast<Pixels8>(alpha == 0u);
+    const Pixels8 result =
+        (opaque & from) | (clear & to) | (~(opaque | clear) & (redBlue | greenTop << 8));
+    std::memcpy(target, &result, sizeof result);
+}
+
+template <bool Sdl2>
+__attribute__((always_inline)) inline void blendGroup(uint32_t* target, const uint32_t* source) {
+    if constexpr (Sdl2) {
+        blend8Sdl2(target, source);
+    } else {
+        blend8(target, source);
+    }
+}
+
 // Blends `count` pixels in groups of eight. With `overrun` the last group
 // is blended whole even where it runs past `count`, in the target and in the
 // source; otherwise it goes through copies of both, and nothing past `count`
 // is read or written: the source may end right there (a picture's last row).
-__attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uint32_t* source,
-                                                     int count, bool overrun) {
+template <bool Sdl2>
+__attribute__((always_inline)) inline void blendSpanAs(uint32_t* target, const uint32_t* source,
+                                                       int count, bool overrun) {
     const int whole = overrun ? (count + 7) / 8 : count / 8;
     for (int group = 0; group < whole; ++group) {
-        blend8(target + 8 * group, source + 8 * group);
+        blendGroup<Sdl2>(target + 8 * group, source + 8 * group);
     }
     const int rest = count - 8 * whole;
     if (rest > 0) {
@@ -248,9 +288,61 @@ __attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uin
         uint32_t from[8] = {};  // alpha 0 past the end: the blend leaves those alone
         std::memcpy(copy, last, sizeof(uint32_t) * rest);
         std::memcpy(from, source + 8 * whole, sizeof(uint32_t) * rest);
-        blend8(copy, from);
+        blendGroup<Sdl2>(copy, from);
         std::memcpy(last, copy, sizeof(uint32_t) * rest);
     }
+}
+
+__attribute__((always_inline)) inline void blendSpan(uint32_t* target, const uint32_t* source,
+                                                     int count, bool overrun, bool sdl2) {
+    if (sdl2) {
+        blendSpanAs<true>(target, source, count, overrun);
+    } else {
+        blendSpanAs<false>(target, source, count, overrun);
+    }
+}
+
+// Blends pixels of every kind with the linked SDL and with each of our two
+// blends, once: the blend that gives SDL's every pixel is the library's.
+LinkedBlend probeLinkedBlend() {
+    if (!PixelsInMemory) {
+        return LinkedBlend::Unknown;
+    }
+    constexpr int Wide = 256, High = 4;
+    SurfacePtr source(SDL_CreateRGBSurface(SDL_SWSURFACE, Wide, High, 32, 0x00ff0000u, 0x0000ff00u,
+                                           0x000000ffu, 0xff000000u));
+    SurfacePtr target(SDL_CreateRGBSurface(SDL_SWSURFACE, Wide, High, 32, 0x00ff0000u, 0x0000ff00u,
+                                           0x000000ffu, 0));
+    if (source == nullptr || target == nullptr || source->pitch != Wide * 4 ||
+        target->pitch != Wide * 4) {
+        return LinkedBlend::Unknown;
+    }
+    auto* from = static_cast<uint32_t*>(source->pixels);
+    auto* to = static_cast<uint32_t*>(target->pixels);
+    uint32_t seed = 12345;
+    for (int i = 0; i < Wide * High; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        // Every alpha, 0 and 255 among them, over varied colours.
+        from[i] = (uint32_t(i & 255) << 24) | (seed >> 8);
+        to[i] = seed * 2654435761u;
+    }
+    std::vector<uint32_t> classic(to, to + Wide * High), sdl2 = classic;
+    for (int i = 0; i < Wide * High; i += 8) {
+        blendSpan(classic.data() + i, from + i, 8, true, false);
+        blendSpan(sdl2.data() + i, from + i, 8, true, true);
+    }
+    SDL_SetAlpha(source.get(), SDL_SRCALPHA, 255);
+    if (SDL_BlitSurface(source.get(), nullptr, target.get(), nullptr) != 0) {
+        return LinkedBlend::Unknown;
+    }
+    return std::equal(classic.begin(), classic.end(), to) ? LinkedBlend::Classic
+           : std::equal(sdl2.begin(), sdl2.end(), to)     ? LinkedBlend::Sdl2
+                                                          : LinkedBlend::Unknown;
+}
+
+LinkedBlend linkedBlend() {
+    static const LinkedBlend blend = probeLinkedBlend();
+    return blend;
 }
 
 // The screen's pixels as the blits below write them.
@@ -270,7 +362,8 @@ struct PartBlit {
     const std::pair<uint16_t, uint16_t>* spans;
     const uint64_t* seen;  // one word a block row, from firstBlockRow on
     int firstBlockRow, endBlockRow;
-    int x, y;  // where the picture's corner lands on the screen
+    int x, y;   // where the picture's corner lands on the screen
+    bool sdl2;  // blend as SDL 2 does
 };
 
 // Blends every row of a part in groups of eight pixels. All rows of a block
@@ -311,7 +404,7 @@ __attribute__((always_inline)) inline void blendPixels(const PartBlit& blit) {
         const uint32_t* source =
             blit.pixels + static_cast<std::ptrdiff_t>(top) * blit.stride + RowPadding + from;
         for (int y = top; y < bottom; ++y) {
-            blendSpan(target, source, to - from, overrun);
+            blendSpan(target, source, to - from, overrun, blit.sdl2);
             target += blit.screen.pitch;
             source += blit.stride;
         }
@@ -326,6 +419,7 @@ struct UncoveredBlit {
     bool blended;           // per-pixel alpha; else a plain copy
     int x, y, w, h;         // on the screen, within it
     const std::array<uint64_t, CellCoverage::Words>* covered;  // one row of bits a block row
+    bool sdl2;                                                 // blend as SDL 2 does
 };
 
 __attribute__((always_inline)) inline void blendPixels(const UncoveredBlit& blit) {
@@ -353,7 +447,7 @@ __attribute__((always_inline)) inline void blendPixels(const UncoveredBlit& blit
                         blit.pixels + static_cast<std::ptrdiff_t>(row - blit.y) * blit.pitch) +
                     (x - blit.x);
                 if (blit.blended) {
-                    blendSpan(blit.screen.at(x, row), source, runEnd - x, false);
+                    blendSpan(blit.screen.at(x, row), source, runEnd - x, false, blit.sdl2);
                 } else {
                     std::memcpy(blit.screen.at(x, row), source, sizeof(uint32_t) * (runEnd - x));
                 }
@@ -416,6 +510,10 @@ void blit(const Blit& blit) {
 
 CellCoverage::Instructions CellCoverage::widestInstructions = CellCoverage::Instructions::Avx2;
 
+bool CellCoverage::blendsLikeLinkedSdl() {
+    return linkedBlend() != LinkedBlend::Unknown;
+}
+
 bool CellCoverage::blitsOnItsOwn(const Mask& mask, const SDL_Surface* screen) {
     const SDL_PixelFormat* format = screen->format;
     return mask.ownBlit && format->BytesPerPixel == 4 && format->Rmask == mask.screenRmask &&
@@ -450,7 +548,8 @@ void CellCoverage::drawPart(std::size_t k, SDL_Surface* screen) {
                   part.y / Block,
                   (part.y + part.h + Block - 1) / Block,
                   draw.x,
-                  draw.y});
+                  draw.y,
+                  linkedBlend() == LinkedBlend::Sdl2});
 }
 
 void CellCoverage::drawUncovered(SDL_Surface* picture, const SDL_Rect* source, SDL_Rect* target,
@@ -464,7 +563,8 @@ void CellCoverage::drawUncovered(SDL_Surface* picture, const SDL_Rect* source, S
     const bool inMemory = (picture->flags & SDL_RLEACCEL) == 0 && !SDL_MUSTLOCK(picture) &&
                           picture->pixels != nullptr && !SDL_MUSTLOCK(screen) &&
                           screen->pitch % 4 == 0;
-    if (!coverageKnown_ || layout == OwnLayout::None || !inMemory || !linkedSdlBlendsLikeOurs()) {
+    if (!coverageKnown_ || layout == OwnLayout::None || !inMemory ||
+        linkedBlend() == LinkedBlend::Unknown) {
         SDL_Rect from =
             source != nullptr ? *source : SDL_Rect{0, 0, Uint16(picture->w), Uint16(picture->h)};
         SDL_UpperBlit(picture, &from, screen, target);
@@ -521,7 +621,8 @@ void CellCoverage::drawUncovered(SDL_Surface* picture, const SDL_Rect* source, S
         target->y,
         w,
         h,
-        covered_.data()});
+        covered_.data(),
+        linkedBlend() == LinkedBlend::Sdl2});
 }
 
 void CellCoverage::findVisibleParts(SDL_Surface* screen) {

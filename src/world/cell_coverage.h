@@ -43,6 +43,10 @@ struct CellCoverage {
                        SDL_Surface* screen);
     void forget() { coverageKnown_ = false; }
 
+    // Whether these blits reproduce the blend of the SDL the game runs on
+    // (classic SDL 1.2's and sdl12-compat's both); where not, SDL blits.
+    static bool blendsLikeLinkedSdl();
+
     // The widest instructions the blends may use where the processor has
     // them; the tests lower it to check the other code too.
     enum class Instructions { Plain, Sse41, Avx2 };
