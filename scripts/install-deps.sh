@@ -2,10 +2,17 @@
 # Installs the Debian packages the game needs to build and run (with --web,
 # also what the browser version needs; with --tests, what every test needs,
 # the browser's included), skipping what is already there.
+#
+# SDL 1.2 is sdl12-compat (libsdl1.2-compat-dev), the SDL 1.2 that current
+# distributions ship, on SDL 2 with its Wayland and X11 support. With
+# MOSSLANCE_SDL=classic it is the classic SDL 1.2 (libsdl1.2-dev) instead;
+# the two replace each other, machine-wide.
 set -euo pipefail
 
+sdl_dev=libsdl1.2-compat-dev
+[[ "${MOSSLANCE_SDL:-}" == classic ]] && sdl_dev=libsdl1.2-dev
 packages=(build-essential cmake pkg-config
-  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
+  "$sdl_dev" libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
   librsvg2-bin lame fonts-dejavu-core fonts-liberation libpng-dev zlib1g-dev)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
