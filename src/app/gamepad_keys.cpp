@@ -1,5 +1,7 @@
 #include "app/gamepad_keys.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y
@@ -11,7 +13,21 @@ constexpr int StartButton = 7;
 constexpr int PushedAt = 16384;
 constexpr int LetGoAt = 8192;
 
-SDL_Event keyEvent(Uint8 type, SDLKey key) {
+// The keys a pad can press. Their codes are not small numbers everywhere (the
+// browser's SDL has SDL 2's), so each has a place in this list instead.
+constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p,    SDLK_UP,
+                              SDLK_DOWN,  SDLK_LEFT,   SDLK_RIGHT};
+
+std::size_t placeOf(SDLKey key) {
+    std::size_t place = 0;
+    while (place < std::size(PadKeys) && PadKeys[place] != key) {
+        ++place;
+    }
+    return place;  // past the list for any other key
+}
+
+// (SDL 2's event types, in the browser, do not fit SDL 1.2's byte.)
+SDL_Event keyEvent(decltype(SDL_Event::type) type, SDLKey key) {
     SDL_Event event{};
     event.type = type;
     event.key.type = type;
@@ -58,13 +74,15 @@ void GamepadKeys::closeAll() {
 }
 
 void GamepadKeys::press(SDLKey key, std::deque<SDL_Event>& keys) {
-    if (holders_[key]++ == 0) {
+    const std::size_t place = placeOf(key);
+    if (place < holders_.size() && holders_[place]++ == 0) {
         keys.push_back(keyEvent(SDL_KEYDOWN, key));
     }
 }
 
 void GamepadKeys::release(SDLKey key, std::deque<SDL_Event>& keys) {
-    if (holders_[key] > 0 && --holders_[key] == 0) {
+    const std::size_t place = placeOf(key);
+    if (place < holders_.size() && holders_[place] > 0 && --holders_[place] == 0) {
         keys.push_back(keyEvent(SDL_KEYUP, key));
     }
 }
@@ -88,7 +106,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
             const int button = event.jbutton.button;
-            if (event.jbutton.which >= MaxPads || button >= MaxButtons) {
+            if (static_cast<unsigned>(event.jbutton.which) >= MaxPads || button >= MaxButtons) {
                 return true;
             }
             SDLKey& held = pads_[event.jbutton.which].buttonKeys[button];
@@ -112,7 +130,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
             return true;
         }
         case SDL_JOYAXISMOTION: {
-            if (event.jaxis.which >= MaxPads || event.jaxis.axis > 1) {
+            if (static_cast<unsigned>(event.jaxis.which) >= MaxPads || event.jaxis.axis > 1) {
                 return true;  // only the left stick moves
             }
             Pad& pad = pads_[event.jaxis.which];
@@ -126,7 +144,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
             return true;
         }
         case SDL_JOYHATMOTION: {
-            if (event.jhat.which >= MaxPads || event.jhat.hat != 0) {
+            if (static_cast<unsigned>(event.jhat.which) >= MaxPads || event.jhat.hat != 0) {
                 return true;
             }
             Pad& pad = pads_[event.jhat.which];

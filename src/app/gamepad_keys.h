@@ -46,6 +46,8 @@ class GamepadKeys {
         int8_t hatX = 0, hatY = 0;
     };
     std::array<Pad, MaxPads> pads_{};
-    std::array<uint8_t, SDLK_LAST> holders_{};  // how many sources hold each key
+    // How many buttons and directions hold each key a pad can press, in
+    // the order of the keys in gamepad_keys.cpp.
+    std::array<uint8_t, 8> holders_{};
     std::vector<SDL_Joystick*> opened_;
 };

@@ -74,6 +74,16 @@ check_screen() {
 
     xdotool key F11
     sleep 1.5
+    # A desktop's window manager puts a full-screen window over the whole
+    # screen. Xvfb has none: classic SDL 1.2 places its full-screen window
+    # itself, but SDL 2 (under sdl12-compat) leaves that to the manager, so
+    # here the script does it.
+    local fullscreen_window
+    for fullscreen_window in $(xdotool search --onlyvisible --name "MOSSLANCE Hero"); do
+        xwininfo -id "$fullscreen_window" | grep -q "Width: ${screen%x*}\$" &&
+            xdotool windowmove "$fullscreen_window" 0 0
+    done
+    sleep 0.5
     import -window root "$work/fullscreen-$name.png"
     [ "$(xdpyinfo | awk '/dimensions:/ {print $2}')" = "$mode_before" ] ||
         fail "$screen: full screen changed the display's mode"
