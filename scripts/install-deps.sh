@@ -30,11 +30,6 @@ installed() {
 
 missing=()
 for package in "${packages[@]}"; do
-  # sdl12-compat's development package stands in for classic SDL 1.2's (the
-  # two replace each other): either one will do.
-  if [[ "$package" == libsdl1.2-dev ]] && installed libsdl1.2-compat-dev; then
-    continue
-  fi
   if ! installed "$package"; then
     missing+=("$package")
   fi

@@ -46,4 +46,5 @@ library=$(find "$other/root" -name 'libSDL-1.2.so.*' -type f | head -n 1)
 ln -s "$library" "$other/lib/libSDL-1.2.so.0"
 export LD_LIBRARY_PATH="$other/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 echo "running the suite on $name: $(ldd "$build/game/mosslance-hero" | grep 'libSDL-1.2')"
-ctest --test-dir "$build" --output-on-failure -j 2
+# The level tools' player tests touch no SDL; they ran once already.
+ctest --test-dir "$build" --output-on-failure -j 2 -LE players
