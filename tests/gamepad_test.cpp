@@ -133,6 +133,22 @@ TEST(Gamepad, PressesEachKeyOnceAndReleasesItWithTheLastHolder) {
     EXPECT_FALSE(pad.translate(key, SDLK_p, keys));
 }
 
+// In a browser the triggers sit where Linux puts Back and Start, and the
+// d-pad is four buttons.
+TEST(Gamepad, ReadsTheBrowsersStandardLayout) {
+    GamepadKeys pad(GamepadKeys::Layout::Browser);
+    std::deque<SDL_Event> keys;
+    for (const int button : {6, 7, 1, 8, 9, 12, 15}) {
+        for (const Uint8 type : {SDL_JOYBUTTONDOWN, SDL_JOYBUTTONUP}) {
+            SDL_Event event{};
+            event.type = type;
+            event.jbutton.button = static_cast<Uint8>(button);
+            pad.translate(event, SDLK_SPACE, keys);
+        }
+    }
+    EXPECT_EQ(keysOf(keys), " +space -space +escape -escape +space -space +up -up +right -right");
+}
+
 // The same play with the keyboard and with a pad, on the real screens.
 TEST(Gamepad, DrivesTheMenusAsTheKeysDo) {
     menu_fixture::StartedGame started;

@@ -334,6 +334,10 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
     writeAlphaImage("fond.png", 731, 493, [](int x, int y) {
         return uint32_t((x * 7 + y * 3) & 0xff) << 24 | (uint32_t(x * 131 + y * 17) & 0xffffffu);
     });
+    // An overlay mostly clear, as the levels' are, with every alpha in a band.
+    writeAlphaImage("voile.png", 700, 470, [](int x, int y) {
+        return y % 97 < 20 ? uint32_t((x * 3 + y * 5) & 0xff) << 24 | 0x804020u : 0u;
+    });
     Cells cells;
     uint32_t seed = 7;
     for (int32_t column = 0; column < 100; ++column) {
@@ -349,8 +353,9 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
     // the plain way: every picture of every cell whole, in order, by SDL.
     Animation plainEnemy("Enemies/ennemi-01.imga", 0.35);
     SurfacePtr plainTile0 = loadImage("t0.png"), plainTile1 = loadImage("t1.png"),
-               plainBonus = loadImage("Niveaux/bonus.png"), plainBackground = loadImage("fond.png");
-    auto level = makeLevel(cells, "img 1 fond.png\n");
+               plainBonus = loadImage("Niveaux/bonus.png"), plainBackground = loadImage("fond.png"),
+               plainOverlay = loadImage("voile.png");
+    auto level = makeLevel(cells, "img 1 fond.png\nimg 2 voile.png\n");
     // The background is drawn where the cells leave it to be seen, at the
     // level's place, and at others that SDL has to clip.
     const std::pair<SDL_Rect, SDL_Rect> backgroundPlaces[] = {
@@ -384,6 +389,8 @@ TEST_F(LevelTest, TheFastCellDrawingChangesNoPixel) {
             SDL_UpperBlit(plainBackground.get(), &plainClip, video.screen(), &plainRect);
             EXPECT_EQ(std::make_tuple(drawnRect.x, drawnRect.y, drawnRect.w, drawnRect.h),
                       std::make_tuple(plainRect.x, plainRect.y, plainRect.w, plainRect.h));
+            SDL_Rect overlayPlace{0, 0, 0, 0};
+            blitToScreen(plainOverlay.get(), overlayPlace);
             for (int32_t i = 0; i < VisibleColumns; ++i) {
                 for (int32_t j = 0; j < VisibleRows; ++j) {
                     const int x = 10 * i - offsetX, y = 10 * j - offsetY;

@@ -4,9 +4,7 @@
 
 namespace {
 
-constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y
-constexpr int BackButton = 6;
-constexpr int StartButton = 7;
+constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y, in either layout
 
 // A stick counts as pushed past half way and as let go under a quarter, so
 // that a thumb resting near the edge does not press the key again and again.
@@ -73,6 +71,26 @@ void GamepadKeys::closeAll() {
     opened_.clear();
 }
 
+SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey) const {
+    const bool browser = layout_ == Layout::Browser;
+    const int back = browser ? 8 : 6;
+    const int start = browser ? 9 : 7;
+    static constexpr SDLKey PadButtons[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    if (button < FaceButtons) {
+        return SDLK_SPACE;
+    }
+    if (button == back) {
+        return SDLK_ESCAPE;
+    }
+    if (button == start) {
+        return startKey;
+    }
+    if (browser && button >= 12 && button < 16) {
+        return PadButtons[button - 12];
+    }
+    return SDLK_UNKNOWN;
+}
+
 void GamepadKeys::press(SDLKey key, std::deque<SDL_Event>& keys) {
     const std::size_t place = placeOf(key);
     if (place < holders_.size() && holders_[place]++ == 0) {
@@ -119,10 +137,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
                 }
                 return true;
             }
-            const SDLKey key = button < FaceButtons    ? SDLK_SPACE
-                               : button == BackButton  ? SDLK_ESCAPE
-                               : button == StartButton ? startKey
-                                                       : SDLK_UNKNOWN;
+            const SDLKey key = keyOfButton(button, startKey);
             if (key != SDLK_UNKNOWN && held == SDLK_UNKNOWN) {
                 held = key;
                 press(key, keys);

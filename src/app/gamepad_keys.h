@@ -11,11 +11,21 @@
 // so that a pad plays exactly as the keyboard does: the face buttons are
 // Space, the d-pad and the left stick the arrow keys, Back/Select Escape and
 // Start the key the caller names (Space in the menus, P in a level).
-// Buttons are numbered as Linux numbers an Xbox-style pad, under classic
-// SDL 1.2 and sdl12-compat alike: 0-3 the face buttons, 6 Back, 7 Start.
 class GamepadKeys {
   public:
-    GamepadKeys() = default;
+    // How the buttons are numbered. Linux numbers an Xbox-style pad so under
+    // classic SDL 1.2 and sdl12-compat alike: 0-3 the face buttons, 6 Back,
+    // 7 Start, the d-pad a hat. A browser gives a known pad its standard
+    // layout: 0-3 the face buttons, 6 and 7 the triggers, 8 Back, 9 Start,
+    // 12-15 the d-pad up, down, left and right.
+    enum class Layout { Linux, Browser };
+#ifdef __EMSCRIPTEN__
+    static constexpr Layout NativeLayout = Layout::Browser;
+#else
+    static constexpr Layout NativeLayout = Layout::Linux;
+#endif
+
+    explicit GamepadKeys(Layout layout = NativeLayout) : layout_(layout) {}
     ~GamepadKeys();
     GamepadKeys(const GamepadKeys&) = delete;
     GamepadKeys& operator=(const GamepadKeys&) = delete;
@@ -35,6 +45,7 @@ class GamepadKeys {
     static constexpr int MaxButtons = 32;
 
   private:
+    SDLKey keyOfButton(int button, SDLKey startKey) const;
     void press(SDLKey key, std::deque<SDL_Event>& keys);
     void release(SDLKey key, std::deque<SDL_Event>& keys);
     void moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
@@ -50,4 +61,5 @@ class GamepadKeys {
     // the order of the keys in gamepad_keys.cpp.
     std::array<uint8_t, 8> holders_{};
     std::vector<SDL_Joystick*> opened_;
+    Layout layout_;
 };

@@ -239,25 +239,34 @@ __attribute__((always_inline)) inline void blend8(uint32_t* target, const uint32
     std::memcpy(target, &result, sizeof result);
 }
 
+typedef uint16_t Channels16 __attribute__((vector_size(32)));
+
 // The same as SDL 2 does it under sdl12-compat: every byte, the top one
 // too, becomes (source * alpha >> 8) + (target * (255 - alpha) >> 8), the
 // source's top byte counting as 255; an opaque pixel replaces the target
-// whole, top byte included, and a transparent one leaves it.
+// whole, top byte included, and a transparent one leaves it. Two channels
+// go in the two 16-bit halves of each pixel's word: no product of two bytes
+// leaves its half, so 16-bit multiplies (cheaper than 32-bit ones on every
+// processor) give what SDL 2's 32-bit arithmetic gives.
 __attribute__((always_inline)) inline void blend8Sdl2(uint32_t* target, const uint32_t* source) {
     Pixels8 from, to;
     std::memcpy(&from, source, sizeof from);
     std::memcpy(&to, target, sizeof to);
     const Pixels8 alpha = from >> 24;
-    const Pixels8 rest = 255u - alpha;
-    const Pixels8 redBlue = (((from & 0x00ff00ffu) * alpha >> 8) & 0x00ff00ffu) +
-                            (((to & 0x00ff00ffu) * rest >> 8) & 0x00ff00ffu);
-    const Pixels8 greenTop =
-        ((((from >> 8) & 0x000000ffu) | 0x00ff0000u) * alpha >> 8 & 0x00ff00ffu) +
-        ((((to >> 8) & 0x00ff00ffu) * rest >> 8) & 0x00ff00ffu);
+    const Pixels8 alpha2 = alpha | alpha << 16;
+    const auto alphas = reinterpret_cast<Channels16>(alpha2);
+    const auto rests = reinterpret_cast<Channels16>(alpha2 ^ 0x00ff00ffu);  // 255 - alpha
+    const auto fromRedBlue = reinterpret_cast<Channels16>(from & 0x00ff00ffu);
+    const auto toRedBlue = reinterpret_cast<Channels16>(to & 0x00ff00ffu);
+    const auto fromGreenTop = reinterpret_cast<Channels16>(((from >> 8) & 0xffu) | 0x00ff0000u);
+    const auto toGreenTop = reinterpret_cast<Channels16>((to >> 8) & 0x00ff00ffu);
+    const Channels16 redBlue = (fromRedBlue * alphas >> 8) + (toRedBlue * rests >> 8);
+    const Channels16 greenTop = (fromGreenTop * alphas >> 8) + (toGreenTop * rests >> 8);
     const Pixels8 opaque = reinterpret_cast<Pixels8>(alpha == 255u);
     const Pixels8 clear = reinterpret_cast<Pixels8>(alpha == 0u);
-    const Pixels8 result =
-        (opaque & from) | (clear & to) | (~(opaque | clear) & (redBlue | greenTop << 8));
+    const Pixels8 result = (opaque & from) | (clear & to) |
+                           (~(opaque | clear) & (reinterpret_cast<Pixels8>(redBlue) |
+                                                 reinterpret_cast<Pixels8>(greenTop) << 8));
     std::memcpy(target, &result, sizeof result);
 }
 

@@ -146,7 +146,7 @@ void Level::runFrame() {
             successImage = loadPicture("Niveaux/reussi.png");
             successImageLoaded = true;
         }
-        blitToScreen(successImage.get(), overlayRect);
+        drawUnderCells(successImage.get(), overlayRect);
     }
     if (cellsVisible) {
         drawListedCells();
@@ -168,9 +168,21 @@ void Level::drawBackground() {
     }
 }
 
+void Level::drawUnderCells(SDL_Surface* picture, SDL_Rect& where) {
+    SDL_Surface* screen = drawingSurface();
+    if (cellsListed && picture != nullptr && screen != nullptr) {
+        // Left out where the cells drawn later hide it.
+        coverage->drawUncovered(picture, nullptr, &where, screen);
+    } else {
+        blitToScreen(picture, where);
+    }
+}
+
 void Level::drawScoreAndOverlay() {
     blitToScreen(scoreSurface.get(), scoreRect);
-    blitToScreen(overlay.get(), overlayRect);
+    // Whole-screen pictures, mostly clear: the level's own blend passes over
+    // them faster than SDL's.
+    drawUnderCells(overlay.get(), overlayRect);
 }
 
 void Level::drawCells() {

@@ -38,6 +38,8 @@ class Level {
     void runFrame();
     void drawBackground();
     void drawScoreAndOverlay();
+    // Draws a picture that the cells go over, as blitToScreen does.
+    void drawUnderCells(SDL_Surface* picture, SDL_Rect& where);
     void loadLevelFile();
     void loadImages();
 
