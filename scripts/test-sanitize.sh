@@ -12,7 +12,9 @@ cmake --build "$build" -j "$(nproc)"
 
 # Leaks count as failures (but for the few that system libraries make, see
 # the suppression file); a report stops the program with a non-zero status.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
+# SDL 2 (under sdl12-compat) is built without frame pointers: the slower
+# unwinding shows which of the library's calls made a block.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:fast_unwind_on_malloc=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # The player model's thousands of plays per level (label "players") run in

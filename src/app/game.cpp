@@ -45,6 +45,10 @@ Game::Game(GameFlow flow) {
 // and a tenth of a core here. Unless the player says otherwise, frames are
 // shown as classic SDL 1.2 shows them: copied to the window as they are.
 static int initVideo() {
+#ifdef __EMSCRIPTEN__
+    // The browser's SDL reads the pads only when asked for them at the start.
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK);
+#endif
     setenv("SDL_RENDER_DRIVER", "software", 0);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
     if (std::getenv("SDL_VIDEODRIVER") != nullptr) {

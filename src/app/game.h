@@ -180,6 +180,9 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             // A page shows nothing and hears no key until the program gives
             // the browser its turn; a frame that ran late must not keep it.
             SDL_Delay(0);
+            // A browser shows a pad to the page only once one of its
+            // buttons is pressed there, long after the game started.
+            gamepad.openNew();
 #endif
         } else {
             // A clock that went backwards (SDL's ticks wrap after 49 days)

@@ -1,5 +1,6 @@
 #include "app/gamepad_keys.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -56,12 +57,19 @@ void GamepadKeys::openAll() {
     if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0 && SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
         return;
     }
-    for (int index = 0; index < SDL_NumJoysticks() && index < MaxPads; ++index) {
-        if (SDL_Joystick* joystick = SDL_JoystickOpen(index)) {
-            opened_.push_back(joystick);
-        }
-    }
+    openNew();
     SDL_JoystickEventState(SDL_ENABLE);
+}
+
+void GamepadKeys::openNew() {
+    const int count = std::min(SDL_NumJoysticks(), MaxPads);
+    for (int index = static_cast<int>(opened_.size()); index < count; ++index) {
+        SDL_Joystick* joystick = SDL_JoystickOpen(index);
+        if (joystick == nullptr) {
+            return;
+        }
+        opened_.push_back(joystick);
+    }
 }
 
 void GamepadKeys::closeAll() {

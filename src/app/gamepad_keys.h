@@ -33,6 +33,8 @@ class GamepadKeys {
     // Opens every joystick plugged in, so that SDL reports its events.
     // SDL 1.2 sees only the pads present when this runs.
     void openAll();
+    // Opens the pads that came since (in a browser, where they do).
+    void openNew();
     void closeAll();
 
     // For a joystick event, queues the key presses and releases it stands

@@ -56,17 +56,45 @@ void Game::handlePlayEvent() {
     }
 }
 
+// Whether `event` says that the window lost the focus (or was iconified),
+// FocusLost, or got it back, FocusBack; else NoFocusChange. A browser tells of
+// its tab's focus and visibility in SDL 2's window events.
+enum FocusChange { NoFocusChange, FocusLost, FocusBack };
+
+static FocusChange focusChangeOf(const SDL_Event& event) {
+#ifdef __EMSCRIPTEN__
+    if (event.type == SDL_WINDOWEVENT) {
+        switch (event.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+            case SDL_WINDOWEVENT_HIDDEN:
+                return FocusLost;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+            case SDL_WINDOWEVENT_SHOWN:
+                return FocusBack;
+            default:
+                break;
+        }
+    }
+#else
+    if (event.type == SDL_ACTIVEEVENT &&
+        (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0) {
+        return event.active.gain == 0 ? FocusLost : FocusBack;
+    }
+#endif
+    return NoFocusChange;
+}
+
 // P pauses and resumes; losing the window's focus (or being iconified)
 // pauses until the focus comes back. A pause asked for with P outlasts the
 // focus coming back.
 bool Game::handlePauseEvent() {
     const bool wasPaused = paused();
+    const FocusChange focus = focusChangeOf(event);
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p) {
         pausedByKey = !wasPaused;
         pausedByFocusLoss = false;
-    } else if (event.type == SDL_ACTIVEEVENT &&
-               (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0) {
-        pausedByFocusLoss = event.active.gain == 0;
+    } else if (focus != NoFocusChange) {
+        pausedByFocusLoss = focus == FocusLost;
     } else {
         return false;
     }

@@ -254,6 +254,19 @@ async function main() {
     check(last.every((y) => y === last[0]) && Math.floor(last[0] / 10) === Math.floor(ground / 10),
       "released, the hero comes back to the ground", `at y ${last.join(" ")}, before the jump at ${ground}`);
 
+    // The tab losing the focus pauses the level: the score stands still
+    // until the focus comes back, then goes on from there.
+    await page.evaluate(() => window.dispatchEvent(new Event("blur")));
+    await sleep(200);
+    const pausedAt = await probe(page, Probe.Score);
+    await sleep(600);
+    const stillAt = await probe(page, Probe.Score);
+    await page.evaluate(() => window.dispatchEvent(new Event("focus")));
+    await sleep(300);
+    const goesOn = await probe(page, Probe.Score);
+    check(stillAt === pausedAt && goesOn > stillAt, "the level pauses while the tab has lost the focus",
+      `score ${pausedAt}, ${stillAt} after 600 ms, ${goesOn} once the focus is back`);
+
     // Then it runs until it falls into a gap: the end of the level.
     await waitForScreen(page, Screen.LevelEnd, 60000).catch(() => {});
     check(await probe(page, Probe.Screen) === Screen.LevelEnd, "the hero falls out and the level ends");
@@ -298,7 +311,24 @@ async function main() {
     check(kept === saved, "after the tab is closed and the page opened again, the record is kept",
       `Save/${level}: "${kept}"`);
 
-    // Escape on the title menu ends the game: the page says so.
+    // A pad that shows itself once the game runs, as browsers show one at
+    // its first button pressed: its Start (button 9 in the standard layout)
+    // is Space on the title menu, and opens the level menu.
+    await again.page.evaluate(() => {
+      const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
+      window.pad = { id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+        buttons, axes: [0, 0, 0, 0] };
+      navigator.getGamepads = () => [window.pad];
+    });
+    await sleep(300);
+    await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: true, value: 1 }; });
+    await sleep(200);
+    await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: false, value: 0 }; });
+    await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
+    check(await probe(again.page, Probe.Screen) === Screen.LevelMenu,
+      "a pad's Start button confirms on the title menu");
+
+    // Escape on the level menu ends the game: the page says so.
     await again.page.keyboard.press("Escape");
     await again.page.waitForFunction(() => !document.getElementById("again").hidden, { timeout: 10000 })
       .catch(() => {});
