@@ -32,8 +32,8 @@ for tool in Xvfb xdotool xwininfo xdpyinfo import convert; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
 export SDL_AUDIODRIVER=dummy
-printf 'leak:libX11.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
+source "$(dirname "$0")/lib/library_leaks.sh"
+use_library_leak_suppressions "$work"
 source "$(dirname "$0")/lib/virtual_display.sh"
 
 # The largest value of any channel in a part of a picture (0 is black).

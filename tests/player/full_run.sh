@@ -63,9 +63,8 @@ end_marker="Title/gameover.imga"
 source "$(dirname "$0")/lib/virtual_display.sh"
 start_virtual_display "$work" || fail "no virtual display could be started: $(cat "$work/xvfb.log")"
 
-# A sanitizer build would count what libX11 keeps to the end as a leak of ours.
-printf 'leak:libX11.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+source "$(dirname "$0")/lib/library_leaks.sh"
+use_library_leak_suppressions "$work"
 
 (cd "$work" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec ./mosslance-hero \
     >"$work/stdout.txt" 2>"$work/stderr.txt") &

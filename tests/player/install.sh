@@ -29,7 +29,7 @@ cleanup() {
     [ -n "$game_pid" ] && wait "$game_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
-    [ -n "$suppressions" ] && rm -f "$suppressions"
+    [ -n "$suppressions" ] && rm -rf "$suppressions"
 }
 trap cleanup EXIT
 
@@ -174,12 +174,10 @@ launch "$stub/bin/mosslance-hero" "$xdg"
 source "$(dirname "$0")/lib/virtual_display.sh"
 start_virtual_display "$work" || abort "Xvfb did not start"
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
-# In a sanitizer build: libX11 keeps two strings that SDL's X11 driver never
-# hands back; every leak of our own still fails the run. (The sanitizers'
-# options cannot hold a path with spaces, hence a file of its own.)
-suppressions=$(mktemp /tmp/mosslance-lsan-XXXXXX)
-printf 'leak:libX11.so\n' >"$suppressions"
-export LSAN_OPTIONS="suppressions=$suppressions${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# (The sanitizers' options cannot hold a path with spaces, as $work has.)
+suppressions=$(mktemp -d /tmp/mosslance-lsan-XXXXXX)
+source "$(dirname "$0")/lib/library_leaks.sh"
+use_library_leak_suppressions "$suppressions"
 
 xdg="$work/player data"
 user="$xdg/mosslance-hero"

@@ -46,10 +46,8 @@ wait_for_exit() {
 [ -x "$game_dir/mosslance-hero" ] || { echo "no game binary in $game_dir" >&2; exit 1; }
 # No sound device is needed, and none is guessed at.
 export SDL_AUDIODRIVER=dummy
-# In the sanitizer build, libX11 leaks a few bytes of its own at exit;
-# that is not the game's, and it would turn every exit status into 1.
-printf 'leak:libX11.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
+source "$(dirname "$0")/lib/library_leaks.sh"
+use_library_leak_suppressions "$work"
 
 source "$(dirname "$0")/lib/virtual_display.sh"
 start_virtual_display "$work" || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
