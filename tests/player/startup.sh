@@ -5,25 +5,7 @@
 set -u
 
 game_dir=$1
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-failures=0
-
-cleanup() {
-    if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/lib/session.sh"
 
 # Waits up to $2 tenths of a second for process $1 to end; its status goes
 # to $status (124 when it had to be killed).
