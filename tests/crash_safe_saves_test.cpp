@@ -32,15 +32,27 @@ TEST(CrashSafeSaves, AKilledWriterLeavesTheOldRecordOrTheNew) {
     int sawOld = 0;
     int sawNew = 0;
     for (int kill = 0; kill < Kills; ++kill) {
+        int written[2];
+        ASSERT_EQ(pipe(written), 0);
         const pid_t writer = fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
             // Rewrites the record over and over, as one level end after
-            // another would, until it is killed.
+            // another would, until it is killed; says when the first
+            // rewrite is done, so that the kill lands among the others
+            // however slow this build or the disk is at the moment.
             for (int i = 0;; ++i) {
                 writeRecordFile(0, i % 2 == 0 ? NewRecord : OldRecord);
+                if (i == 0) {
+                    const char done = 1;
+                    (void)!write(written[1], &done, 1);
+                }
             }
         }
+        close(written[1]);
+        char done = 0;
+        ASSERT_EQ(read(written[0], &done, 1), 1);
+        close(written[0]);
         usleep(static_cast<useconds_t>(microseconds(random)));
         ::kill(writer, SIGKILL);
         int status = 0;
