@@ -201,9 +201,9 @@ void Game::runNextScreen() {
 
 bool Game::pollEvent() {
     for (;;) {
-        if (!gamepadKeys.empty()) {
-            event = gamepadKeys.front();
-            gamepadKeys.pop_front();
+        if (!standInKeys.empty()) {
+            event = standInKeys.front();
+            standInKeys.pop_front();
             return true;
         }
         if (SDL_PollEvent(&event) == 0) {
@@ -217,10 +217,35 @@ bool Game::pollEvent() {
         }
         // Start is Space in the menus and pauses a level.
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
-        if (!gamepad.translate(event, startKey, gamepadKeys)) {
+        if (!gamepad.translate(event, startKey, standInKeys) &&
+            !pointer.translate(event, pointerTarget(), standInKeys)) {
             return true;
         }
     }
+}
+
+PointerKeys::Target Game::pointerTarget() const {
+    PointerKeys::Target target;
+    switch (nextScreen) {
+        case Screen::TitleMenu:
+            target.screen = PointerKeys::Screen::TitleMenu;
+            break;
+        case Screen::LevelMenu:
+            target.screen = PointerKeys::Screen::LevelMenu;
+            break;
+        case Screen::PlayLevel:
+            target.screen = PointerKeys::Screen::PlayLevel;
+            break;
+        case Screen::LevelEnd:
+            target.screen = PointerKeys::Screen::LevelEnd;
+            break;
+        default:
+            break;
+    }
+    target.selection = selection;
+    target.paused = paused();
+    target.place = display.place();
+    return target;
 }
 
 void Game::toggleFullScreen() {
