@@ -223,9 +223,14 @@ bool Game::pollEvent() {
 }
 
 void Game::toggleFullScreen() {
-    if (display.toggleFullScreen()) {
-        screen = display.canvas();
-        setDrawingSurface(screen);
+    // Refused or not, the canvas may be another surface now, or none.
+    display.toggleFullScreen();
+    screen = display.canvas();
+    setDrawingSurface(screen);
+    if (screen == nullptr) {
+        std::cerr << "MOSSLANCE Hero : impossible de rouvrir la fenêtre de 720 x 480 ("
+                  << SDL_GetError() << ")" << std::endl;
+        std::exit(EXIT_FAILURE);
     }
 }
 
