@@ -1,6 +1,5 @@
 #include "app/game.h"
 
-#include <SDL/SDL_image.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -75,7 +74,7 @@ bool Game::startUp() {
     sdlStarted = true;
     gamepad.openAll();
     // The icon must be set before the window opens; SDL keeps its own copy.
-    SurfacePtr icon(IMG_Load("Title/icone.png"));
+    SurfacePtr icon = loadImage("Title/icone.png");
     SDL_WM_SetIcon(icon.get(), nullptr);
     SDL_WM_SetCaption("MOSSLANCE Hero", nullptr);
     if (!display.open()) {
@@ -107,7 +106,7 @@ bool Game::startUp() {
     endChoice = 3;
     readyRect.x = 0;
     readyRect.y = 0;
-    font.reset(TTF_OpenFont("shark.ttf", 65));
+    font = openFont("shark.ttf", 65);
 
     music.reset(FSOUND_Stream_Open("Music/Fond.mp3", FSOUND_LOOP_NORMAL, 0, 0));
     FSOUND_Stream_Play(FSOUND_FREE, music.get());
@@ -249,9 +248,14 @@ PointerKeys::Target Game::pointerTarget() const {
 }
 
 void Game::toggleFullScreen() {
-    if (display.toggleFullScreen()) {
-        screen = display.canvas();
-        setDrawingSurface(screen);
+    // Refused or not, the canvas may be another surface now, or none.
+    display.toggleFullScreen();
+    screen = display.canvas();
+    setDrawingSurface(screen);
+    if (screen == nullptr) {
+        std::cerr << "MOSSLANCE Hero : impossible de rouvrir la fenêtre de 720 x 480 ("
+                  << SDL_GetError() << ")" << std::endl;
+        std::exit(EXIT_FAILURE);
     }
 }
 
