@@ -48,13 +48,7 @@ set(WEB_ICON_SOURCE ${CMAKE_SOURCE_DIR}/assets/pictures/svg/Title/icone.svg)
 set(WEB_ICONS)
 foreach(size 192 512)
   set(output ${CMAKE_BINARY_DIR}/icon-${size}.png)
-  add_custom_command(OUTPUT ${output}
-    COMMAND ${RSVG_CONVERT} --format=png --width=${size} --height=${size}
-      --output=${output}.part ${WEB_ICON_SOURCE}
-    COMMAND ${CMAKE_COMMAND} -E rename ${output}.part ${output}
-    DEPENDS ${WEB_ICON_SOURCE}
-    COMMENT "Rendering the app icon at ${size} px"
-    VERBATIM)
+  render_square_png(${WEB_ICON_SOURCE} ${size} ${output} "Rendering the app icon at ${size} px")
   list(APPEND WEB_ICONS ${output})
 endforeach()
 
