@@ -92,7 +92,7 @@ run("offline", async () => {
     // The first visit: the page downloads the game, the service worker keeps it.
     const first = await openGame(browser, base, log);
     const page = first.page;
-    figures.firstTitle = first.title;
+    figures.first = first;
     await page.evaluate(() => navigator.serviceWorker.ready);
     figures.firstBytes = served.sent();
     figures.pageBytes = downloadedBytes(root, log.requests);
@@ -116,7 +116,7 @@ run("offline", async () => {
     served.stop();
     await page.setOfflineMode(true);
     const cached = await loadGame(page, () => page.reload()).catch((error) => ({ error }));
-    figures.cachedTitle = cached.title;
+    figures.cached = cached;
     check(!cached.error, "with the network off, a reload reaches the title menu", String(cached.error));
     const kept = await savedRecord(page).catch((error) => String(error));
     check(kept === record && record !== "", "offline, the record of the first visit is still there",
@@ -150,9 +150,6 @@ run("offline", async () => {
     check(replaced && after.length === 1 && after[0] !== before[0],
       "the next visit after a new build shows the new page, and keeps only its files",
       `title "${await next.title()}", caches ${before} then ${after}`);
-    await next.keyboard.press("Enter");
-    await waitForScreen(next, Screen.TitleMenu, 30000).catch(() => {});
-    check(await probe(next, Probe.Screen) === Screen.TitleMenu, "the new page plays");
     await next.close();
 
     check(log.errors.length === 0, "the console shows no error", log.errors.join(" | "));
@@ -189,6 +186,6 @@ run("offline", async () => {
 
   console.log(`figures: first visit ${(figures.firstBytes / 1e6).toFixed(2)} MB sent compressed ` +
     `(the page's own requests ${(figures.pageBytes / 1e6).toFixed(2)} MB, the rest the service worker's checks); ` +
-    `title menu ${figures.firstTitle} ms after navigation on a first visit, ${figures.cachedTitle} ms on a ` +
-    "cached visit with the network off");
+    `page ready and title menu ${figures.first.ready} and ${figures.first.title} ms after navigation on a ` +
+    `first visit, ${figures.cached.ready} and ${figures.cached.title} ms on a reload with the network off`);
 });
