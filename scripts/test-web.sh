@@ -26,4 +26,8 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/tests/web-title-frames" "$build/game" "$work"
-NODE_PATH="$PWD/$tools/node_modules" node tests/web/browser_test.js build-web "$work"
+export NODE_PATH="$PWD/$tools/node_modules"
+status=0
+node tests/web/browser_test.js build-web "$work" || status=1
+node tests/web/offline_test.js build-web || status=1
+exit $status

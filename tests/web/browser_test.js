@@ -6,16 +6,12 @@
 "use strict";
 const fs = require("fs");
 const path = require("path");
-const zlib = require("zlib");
-const puppeteer = require("puppeteer-core");
-const { serve } = require("../../web/serve.js");
+const {
+  Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
+  downloadedBytes, run,
+} = require("./harness.js");
 
 const [root, framesDir] = process.argv.slice(2).map((p) => path.resolve(p));
-const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
-
-// The game's screens, in the order of its Screen enumeration.
-const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6 };
-const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3 };
 
 // The title menu against the native frame: the browser blends the pictures'
 // alpha itself and may round an edge pixel differently, so a pixel counts as
@@ -23,69 +19,6 @@ const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3 };
 // may be (two different steps of the hero's animation differ in 0.17 % or more).
 const ChannelTolerance = 24;
 const DifferentShare = 0.001;
-
-let passed = 0;
-let failed = 0;
-function check(ok, what, detail = "") {
-  if (ok) {
-    passed++;
-    console.log(`ok: ${what}`);
-  } else {
-    failed++;
-    console.log(`FAIL: ${what}${detail ? ": " + detail : ""}`);
-  }
-  return ok;
-}
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const probe = (page, what) => page.evaluate((w) => _probeGame(w), what);
-
-async function waitForScreen(page, screen, timeout) {
-  await page.waitForFunction(
-    (s) => typeof _probeGame === "function" && _probeGame(0) === s, { timeout, polling: 10 }, screen);
-}
-
-// Opens the page in a new tab, records its console and its downloads, and
-// starts the game with a key once the page says it is ready.
-async function openGame(browser, base, log) {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1000, height: 700 });
-  page.on("console", (message) => {
-    if (message.type() === "error") log.errors.push(message.text());
-  });
-  page.on("pageerror", (error) => log.errors.push(String(error)));
-  page.on("requestfinished", (request) => log.requests.push(new URL(request.url()).pathname));
-  // The length of each pass of the game between two waits: a pass that
-  // moved the score drew a frame of play.
-  await page.evaluateOnNewDocument(() => {
-    window.passTimes = [];
-    const plainSetTimeout = window.setTimeout;
-    window.setTimeout = function (callback, ...rest) {
-      if (typeof callback !== "function") return plainSetTimeout(callback, ...rest);
-      return plainSetTimeout(function (...args) {
-        const before = typeof _probeGame === "function" ? _probeGame(2) : -1;
-        const start = performance.now();
-        const result = callback.apply(this, args);
-        const took = performance.now() - start;
-        if (typeof _probeGame === "function" && _probeGame(0) === 5 && _probeGame(2) !== before) {
-          // The canvas draws what it was asked lazily; reading a pixel makes
-          // it finish, so that its drawing counts in the frame's time.
-          document.getElementById("canvas").getContext("2d").getImageData(0, 0, 1, 1);
-          window.passTimes.push([took, performance.now() - start]);
-        }
-        return result;
-      }, ...rest);
-    };
-  });
-  const started = Date.now();
-  await page.goto(base);
-  await page.waitForFunction(
-    () => document.getElementById("message").textContent.startsWith("Cliquez"), { timeout: 60000 });
-  const ready = Date.now() - started;
-  await page.keyboard.press("Enter");
-  await waitForScreen(page, Screen.TitleMenu, 30000);
-  return { page, ready, title: Date.now() - started };
-}
 
 // Keeps what the canvas shows now, for differentShare to compare with.
 function keepCanvas(page) {
@@ -144,19 +77,10 @@ function recordTextMatch(page, number) {
   }, String(number));
 }
 
-function gzipBytes(file) {
-  return zlib.gzipSync(fs.readFileSync(file)).length;
-}
-
-async function main() {
-  const server = await serve(root, 0);
-  const base = `http://127.0.0.1:${server.address().port}/`;
-  const browser = await puppeteer.launch({
-    executablePath: chromium,
-    headless: true,
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required", "--mute-audio"],
-  });
-  const log = { errors: [], requests: [] };
+run("browser", async () => {
+  const { server, base } = await startServer(root);
+  const browser = await launchBrowser();
+  const log = newLog();
   const figures = {};
   try {
     const { page, ready, title } = await openGame(browser, base, log);
@@ -164,8 +88,7 @@ async function main() {
     figures.title = title;
 
     // What a first visit downloads, as the server sends it (gzip).
-    const files = [...new Set(log.requests)].map((p) => path.join(root, p.endsWith("/") ? p + "index.html" : p));
-    figures.bytes = files.filter((f) => fs.existsSync(f)).reduce((sum, f) => sum + gzipBytes(f), 0);
+    figures.bytes = downloadedBytes(root, log.requests);
     check(["/mosslance-hero.wasm", "/mosslance-hero.data", "/shark.ttf"].every((p) => log.requests.includes(p)),
       "the page loads the program, its data and its font", log.requests.join(" "));
 
@@ -312,13 +235,15 @@ async function main() {
       `Save/${level}: "${kept}"`);
 
     // A pad that shows itself once the game runs, as browsers show one at
-    // its first button pressed: its Start (button 9 in the standard layout)
-    // is Space on the title menu, and opens the level menu.
+    // its first button pressed, in slot 1 with slot 0 empty (as a browser
+    // lists a pad whose slot-0 neighbour was unplugged): its Start (button 9
+    // in the standard layout) is Space on the title menu, and opens the
+    // level menu.
     await again.page.evaluate(() => {
       const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
-      window.pad = { id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+      window.pad = { id: "test pad", index: 1, connected: true, mapping: "standard", timestamp: 0,
         buttons, axes: [0, 0, 0, 0] };
-      navigator.getGamepads = () => [window.pad];
+      navigator.getGamepads = () => [null, window.pad, null, null];
     });
     await sleep(300);
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: true, value: 1 }; });
@@ -326,7 +251,7 @@ async function main() {
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: false, value: 0 }; });
     await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
     check(await probe(again.page, Probe.Screen) === Screen.LevelMenu,
-      "a pad's Start button confirms on the title menu");
+      "a pad's Start button in slot 1 confirms on the title menu");
 
     // Escape on the level menu ends the game: the page says so.
     await again.page.keyboard.press("Escape");
@@ -347,12 +272,4 @@ async function main() {
     `page ready ${figures.ready} ms, title menu ${figures.title} ms after navigation; ` +
     `play frame median ${figures.frameMedian?.toFixed(2)} ms (the program's part ${figures.programMedian?.toFixed(2)} ms), ` +
     `95th percentile ${figures.frame95?.toFixed(2)} ms over ${figures.frames} frames`);
-  console.log(`browser: ${passed} passed, ${failed} failed`);
-  process.exit(failed === 0 ? 0 : 1);
-}
-
-main().catch((error) => {
-  console.log(`FAIL: ${error.stack || error}`);
-  console.log(`browser: ${passed} passed, ${failed + 1} failed`);
-  process.exit(1);
 });
