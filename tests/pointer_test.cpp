@@ -73,10 +73,11 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         {On::TitleMenu, 0, false, plain, 480, 285, ""},  // between two entries
         {On::TitleMenu, 0, false, plain, 100, 250, ""},
         {On::LevelMenu, 0, false, plain, 10, 240, " +left -left"},
-        {On::LevelMenu, 0, false, plain, 239, 470, " +left -left"},
-        {On::LevelMenu, 0, false, plain, 240, 10, " +space -space"},
-        {On::LevelMenu, 0, false, plain, 480, 240, " +right -right"},
-        {On::LevelMenu, 0, false, barred, 240 + 1000, 500, " +right -right"},
+        {On::LevelMenu, 0, false, plain, 275, 236, " +left -left"},  // the left arrow
+        {On::LevelMenu, 0, false, plain, 300, 10, " +space -space"},
+        {On::LevelMenu, 0, false, plain, 680, 470, " +space -space"},
+        {On::LevelMenu, 0, false, plain, 705, 236, " +right -right"},  // the right arrow
+        {On::LevelMenu, 0, false, barred, 240 + 1400, 500, " +right -right"},
         {On::LevelMenu, 0, false, barred, 100, 500, ""},  // on a bar
         {On::PlayLevel, 0, false, plain, 700, 20, " +space -space"},
         {On::PlayLevel, 0, false, barred, 10, 10, " +space -space"},

@@ -10,6 +10,11 @@ const std::array<SDL_Rect, PointerKeys::TitleEntryCount> PointerKeys::TitleEntri
     SDL_Rect{360, 223, 240, 54}, SDL_Rect{360, 295, 240, 54}, SDL_Rect{360, 367, 240, 54}};
 const std::array<SDL_Rect, 2> PointerKeys::LevelEndChoices = {SDL_Rect{110, 223, 280, 54},
                                                               SDL_Rect{110, 297, 280, 54}};
+// The level menu's picture of the level, 388 pixels wide with its frame, with
+// an arrow drawn on each side of it: the column under the picture starts the
+// level, and all that lies left or right of it moves that way, arrow included.
+constexpr int LevelCardLeft = 296;
+constexpr int LevelCardRight = 684;
 
 namespace {
 
@@ -104,9 +109,9 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
             break;
         case Screen::LevelMenu:
             if (onPicture) {
-                tap(x < PictureWidth / 3        ? SDLK_LEFT
-                    : x >= PictureWidth * 2 / 3 ? SDLK_RIGHT
-                                                : SDLK_SPACE,
+                tap(x < LevelCardLeft     ? SDLK_LEFT
+                    : x >= LevelCardRight ? SDLK_RIGHT
+                                          : SDLK_SPACE,
                     keys);
             }
             break;

@@ -15,8 +15,8 @@
 //
 // - Title menu: a press on an entry moves the highlight there with Up and
 //   Down, then taps Space. A press elsewhere does nothing.
-// - Level menu: the left third of the picture taps Left, the right third
-//   Right, the middle Space.
+// - Level menu: a press left of the level's picture (on the left arrow, say)
+//   taps Left, right of it Right, and on it or above or below it Space.
 // - In a level: the first finger down (or the left button) presses Space,
 //   which is released when the last finger lifts. While the level is paused
 //   a press taps P, which resumes it.
