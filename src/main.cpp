@@ -31,6 +31,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
     }
     return -1;
 }
+
+// Presses and releases `key` (an SDLKey) for the page's own buttons, such
+// as the pause button of touch screens: the game hears it in its event
+// queue as it hears the keyboard.
+extern "C" EMSCRIPTEN_KEEPALIVE void pressGameKey(int key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = static_cast<SDLKey>(key);
+    SDL_PushEvent(&event);
+    event.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
 #endif
 
 int main(int, char**) {
