@@ -108,6 +108,28 @@ async function openGame(browser, base, log, options = {}) {
   return { page, ready, title: Date.now() - started };
 }
 
+// The frames of play the tab has drawn so far (openGame times them): checks
+// that a frame fits in the game's frame period, and gives how many there
+// were, the median and 95th percentile of their times and the median of the
+// program's part, in milliseconds, with a line that says so.
+async function playFrames(page) {
+  const passes = await page.evaluate(() => window.passTimes);
+  const program = passes.map((p) => p[0]).sort((a, b) => a - b);
+  const times = passes.map((p) => p[1]).sort((a, b) => a - b);
+  const frames = {
+    count: times.length,
+    programMedian: program[Math.floor(program.length / 2)],
+    median: times[Math.floor(times.length / 2)],
+    percentile95: times[Math.floor(times.length * 0.95)],
+  };
+  check(frames.count > 50 && frames.median < 30, "a frame of play takes less than the frame period",
+    `median ${frames.median} ms over ${frames.count} frames`);
+  frames.text = `play frame median ${frames.median?.toFixed(2)} ms ` +
+    `(the program's part ${frames.programMedian?.toFixed(2)} ms), ` +
+    `95th percentile ${frames.percentile95?.toFixed(2)} ms over ${frames.count} frames`;
+  return frames;
+}
+
 function gzipBytes(file) {
   return zlib.gzipSync(fs.readFileSync(file)).length;
 }
@@ -134,5 +156,5 @@ function run(name, body) {
 
 module.exports = {
   Screen, Probe, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
-  openGame, gzipBytes, downloadedBytes, run,
+  openGame, playFrames, gzipBytes, downloadedBytes, run,
 };
