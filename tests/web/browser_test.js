@@ -8,7 +8,7 @@ const fs = require("fs");
 const path = require("path");
 const {
   Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
-  playFrames, downloadedBytes, run,
+  holdJump, playFrames, downloadedBytes, run,
 } = require("./harness.js");
 
 const [root, framesDir] = process.argv.slice(2).map((p) => path.resolve(p));
@@ -138,25 +138,8 @@ run("browser", async () => {
 
     // The hero lands on the ground; a held Space then lifts it by the jump's
     // speeds: -10 pixels a frame, 0.5 less each frame, whole pixels.
-    await page.waitForFunction(() => {
-      const y = _probeGame(1);
-      const same = window.lastY === y;
-      window.lastY = y;
-      return same && _probeGame(2) > 10;
-    }, { polling: 100, timeout: 10000 });
-    const ground = await probe(page, Probe.HeroY);
-    await page.evaluate(() => {
-      window.heights = [];
-      window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
-    });
-    await page.keyboard.down("Space");
-    await sleep(1200);
-    await page.keyboard.up("Space");
-    await sleep(1200);
-    const heights = await page.evaluate(() => {
-      clearInterval(window.watch);
-      return window.heights;
-    });
+    const { ground, heights } = await holdJump(page, () => page.keyboard.down("Space"),
+      () => page.keyboard.up("Space"));
     const rise = [];
     for (let speed = -10, y = 0; speed < 0; speed += 0.5) {
       y += Math.trunc(speed);

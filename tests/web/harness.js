@@ -130,6 +130,34 @@ async function playFrames(page) {
   return frames;
 }
 
+// Waits for the hero to run on the ground, then holds the jump (`press`)
+// for 1.2 s and lets go (`release`) for 1.2 s, sampling the hero body's
+// height every 2 ms. Resolves to the ground's height, the heights, and how
+// many of them came before the release.
+async function holdJump(page, press, release) {
+  await page.waitForFunction(() => {
+    const y = _probeGame(1);
+    const same = window.lastY === y;
+    window.lastY = y;
+    return same && _probeGame(2) > 10;
+  }, { polling: 100, timeout: 10000 });
+  const ground = await probe(page, Probe.HeroY);
+  await page.evaluate(() => {
+    window.heights = [];
+    window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
+  });
+  await press();
+  await sleep(1200);
+  const releasedAt = await page.evaluate(() => window.heights.length);
+  await release();
+  await sleep(1200);
+  const heights = await page.evaluate(() => {
+    clearInterval(window.watch);
+    return window.heights;
+  });
+  return { ground, heights, releasedAt };
+}
+
 function gzipBytes(file) {
   return zlib.gzipSync(fs.readFileSync(file)).length;
 }
@@ -156,5 +184,5 @@ function run(name, body) {
 
 module.exports = {
   Screen, Probe, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
-  openGame, playFrames, gzipBytes, downloadedBytes, run,
+  openGame, holdJump, playFrames, gzipBytes, downloadedBytes, run,
 };

@@ -6,7 +6,7 @@
 const path = require("path");
 const {
   Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
-  playFrames, run,
+  holdJump, playFrames, run,
 } = require("./harness.js");
 
 const root = path.resolve(process.argv[2]);
@@ -45,19 +45,6 @@ async function scoreOver(page, ms) {
   const before = await probe(page, Probe.Score);
   await sleep(ms);
   return [before, await probe(page, Probe.Score)];
-}
-
-// The heights of the hero's body, sampled every 2 ms while `act` runs.
-async function heightsDuring(page, act) {
-  await page.evaluate(() => {
-    window.heights = [];
-    window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
-  });
-  await act();
-  return page.evaluate(() => {
-    clearInterval(window.watch);
-    return window.heights;
-  });
 }
 
 // The picture keeps its shape and fills the screen's height or width on
@@ -132,22 +119,9 @@ run("phone", async () => {
 
     // Once the hero runs on the ground, a finger held on the game lifts it
     // as a held Space does, to 100 pixels, and lifted lets it fall back.
-    await page.waitForFunction(() => {
-      const y = _probeGame(1);
-      const same = window.lastY === y;
-      window.lastY = y;
-      return same && _probeGame(2) > 10;
-    }, { polling: 100, timeout: 10000 });
-    const ground = await probe(page, Probe.HeroY);
     const centre = await onPage(page, Middle);
-    let releasedAt = 0;
-    const heights = await heightsDuring(page, async () => {
-      await page.touchscreen.touchStart(centre.x, centre.y);
-      await sleep(1200);
-      releasedAt = await page.evaluate(() => window.heights.length);
-      await page.touchscreen.touchEnd();
-      await sleep(1200);
-    });
+    const { ground, heights, releasedAt } = await holdJump(page,
+      () => page.touchscreen.touchStart(centre.x, centre.y), () => page.touchscreen.touchEnd());
     const top = ground - Math.min(...heights.slice(0, releasedAt));
     const last = heights.slice(-5);
     check(top === 100 && last.every((y) => Math.floor(y / 10) === Math.floor(ground / 10)),
