@@ -2,6 +2,7 @@
 // checks what the page does for a phone: the picture's place, the pause
 // button, the request to turn an upright phone, no scrolling.
 //   node tests/web/phone_test.js BUILD_WEB
+// With SHOTS_DIR set, it keeps the README's phone screenshots there.
 "use strict";
 const path = require("path");
 const {
@@ -10,6 +11,8 @@ const {
 } = require("./harness.js");
 
 const root = path.resolve(process.argv[2]);
+const shotsDir = process.env.SHOTS_DIR;
+const shot = (page, name) => shotsDir ? page.screenshot({ path: path.join(shotsDir, `phone-${name}.png`) }) : null;
 const Sideways = { width: 844, height: 390, isMobile: true, hasTouch: true };
 const Upright = { ...Sideways, width: 390, height: 844 };
 
@@ -130,6 +133,7 @@ run("phone", async () => {
 
     // The pause button: the level stands still until a tap on the game.
     await sleep(300);
+    await shot(page, "play");
     const button = await box(page, "pause");
     await page.touchscreen.tap((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     await sleep(200);
@@ -145,6 +149,7 @@ run("phone", async () => {
         hint.contains(document.elementFromPoint(innerWidth * x, innerHeight * y)));
       return [getComputedStyle(hint).display !== "none", over, hint.textContent.includes("Tournez votre appareil")];
     });
+    await shot(page, "upright");
     check(covered.every(Boolean), "held upright, the page asks to turn the phone and covers the game",
       `shown ${covered[0]}, over the game ${covered[1]}, says so ${covered[2]}`);
     await page.setViewport(Sideways);
