@@ -131,13 +131,15 @@ run("phone", async () => {
       "a held finger lifts the hero to 100 pixels, and lifted lets it come back to the ground",
       `highest ${top} pixels up; at y ${last.join(" ")} after, on the ground at ${ground}`);
 
-    // The pause button: the level stands still until a tap on the game.
+    // The pause button: the level stands still, the button offers to go
+    // on, until a tap on the game.
     await sleep(300);
     await shot(page, "play");
     const button = await box(page, "pause");
     await page.touchscreen.tap((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     await sleep(200);
     const paused = await scoreOver(page, 600);
+    const offers = await page.$eval("#pause", (b) => b.title);
     await checkLayout(page);
 
     // Upright, the page asks to turn the phone, over the whole game.
@@ -157,9 +159,10 @@ run("phone", async () => {
 
     await tap(page, Middle);
     const resumed = await scoreOver(page, 600);
-    check(paused[0] === paused[1] && resumed[1] > resumed[0],
+    check(paused[0] === paused[1] && offers === "Reprendre" && resumed[1] > resumed[0],
       "the pause button pauses the level, and a tap on the game goes on",
-      `score ${paused[0]}, ${paused[1]} 600 ms later; ${resumed[0]}, ${resumed[1]} after the tap`);
+      `score ${paused[0]}, ${paused[1]} 600 ms later, the button says "${offers}"; ` +
+      `${resumed[0]}, ${resumed[1]} after the tap`);
 
     // Turned upright during play, the level waits for the phone to be turned back.
     await page.setViewport(Upright);
