@@ -184,6 +184,19 @@ run("phone", async () => {
     await waitForScreen(page, Screen.TitleMenu, 5000).catch(() => {});
     check(await probe(page, Probe.Screen) === Screen.TitleMenu, 'a tap on "Menu principal" opens the title menu');
 
+    // The full-screen button takes the page full screen, and shows again
+    // once it has left.
+    const corner = await box(page, "fullscreen");
+    await page.touchscreen.tap((corner.left + corner.right) / 2, (corner.top + corner.bottom) / 2);
+    await sleep(300);
+    const full = await page.evaluate(() => [document.fullscreenElement === document.documentElement,
+      document.getElementById("fullscreen").hidden]);
+    await page.evaluate(() => document.exitFullscreen());
+    await sleep(300);
+    full.push(await box(page, "fullscreen") !== null);
+    check(full.every(Boolean), "the full-screen button takes the page full screen, and is back once it left",
+      `full screen ${full[0]}, button hidden then ${full[1]}, back after ${full[2]}`);
+
     await checkNoScroll(page);
     check(log.errors.length === 0, "the console shows no error", log.errors.join(" | "));
     console.log(`figures on a phone held sideways (${Sideways.width} x ${Sideways.height}): ${frames.text}`);
