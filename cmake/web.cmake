@@ -40,3 +40,23 @@ target_link_options(mosslance-hero PRIVATE
   -lidbfs.js
   # Pictures and MP3s are decoded by the browser while the page loads.
   --use-preload-plugins --preload-file ${WEB_DATA_DIR}@/)
+
+# The installed app's icons: the window icon's drawing, rendered larger, as
+# for the desktop (assets/install).
+include(${CMAKE_SOURCE_DIR}/cmake/rsvg_convert.cmake)
+set(WEB_ICON_SOURCE ${CMAKE_SOURCE_DIR}/assets/pictures/svg/Title/icone.svg)
+set(WEB_ICONS)
+foreach(size 192 512)
+  set(output ${CMAKE_BINARY_DIR}/icon-${size}.png)
+  render_square_png(${WEB_ICON_SOURCE} ${size} ${output} "Rendering the app icon at ${size} px")
+  list(APPEND WEB_ICONS ${output})
+endforeach()
+
+# The service worker names every shipped file with its digest, so it is
+# written after everything else, at every build.
+add_custom_target(web_worker ALL
+  COMMAND ${CMAKE_COMMAND} -DPAGE=${CMAKE_BINARY_DIR} -DTEMPLATE=${CMAKE_SOURCE_DIR}/web/sw.js
+    -P ${CMAKE_SOURCE_DIR}/cmake/web_worker.cmake
+  DEPENDS mosslance-hero ${WEB_ICONS}
+  COMMENT "Writing the page's service worker"
+  VERBATIM)

@@ -4,7 +4,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 # Shipped/ (the game copies it into the player's storage on a first visit).
 # The font and the icon go beside the page (PAGE) instead: the browser draws
 # text with the font the page declares, and shows the icon in the tab. The
-# page itself comes from WEB, the source folder web/.
+# page and its app manifest come from WEB, the source folder web/.
 #
 # Files are only written when they change, and TO/.stamp only when the tree
 # does, so that the program (which packages the tree) is linked again only
@@ -41,3 +41,4 @@ file(REMOVE ${TO}/.stamp.new)
 configure_file(${FROM}/shark.ttf ${PAGE}/shark.ttf COPYONLY)
 configure_file(${FROM}/Title/icone.png ${PAGE}/icone.png COPYONLY)
 configure_file(${WEB}/index.html ${PAGE}/index.html COPYONLY)
+configure_file(${WEB}/manifest.webmanifest ${PAGE}/manifest.webmanifest COPYONLY)

@@ -31,5 +31,6 @@ trap 'rm -rf "$work"' EXIT
 export NODE_PATH="$PWD/$tools/node_modules"
 status=0
 node tests/web/browser_test.js build-web "$work" || status=1
+node tests/web/offline_test.js build-web || status=1
 node tests/web/phone_test.js build-web || status=1
 exit $status

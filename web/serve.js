@@ -1,8 +1,11 @@
 // A static file server for the page, as any web host would serve build-web/:
-// the right content types, and gzip for a browser that accepts it.
+// the right content types, gzip for a browser that accepts it, and a tag of
+// each file's contents, so that the service worker's check of a file the
+// page has just downloaded costs no second download.
 //   node web/serve.js [FOLDER] [PORT]   (build-web and 8000 by default)
 // Listens on 127.0.0.1 only.
 "use strict";
+const crypto = require("crypto");
 const fs = require("fs");
 const http = require("http");
 const path = require("path");
@@ -15,11 +18,12 @@ const types = {
   ".data": "application/octet-stream",
   ".png": "image/png",
   ".ttf": "font/ttf",
+  ".webmanifest": "application/manifest+json",
 };
 
 // Starts serving `root` on `port` (0: any free port); resolves to the server.
 function serve(root, port) {
-  const packed = new Map();  // path -> gzip of its contents, made once
+  const packed = new Map();  // digest of a file's contents -> their gzip, made once
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, "http://localhost");
     let name = decodeURIComponent(url.pathname);
@@ -32,13 +36,21 @@ function serve(root, port) {
       return;
     }
     let body = fs.readFileSync(file);
+    const digest = crypto.createHash("sha256").update(body).digest("base64url");
+    // Kept, but asked again each time: a new build shows at the next visit.
     const headers = {
       "Content-Type": types[path.extname(file)] || "application/octet-stream",
       "Cache-Control": "no-cache",
+      "ETag": `W/"${digest}"`,
     };
+    if (request.headers["if-none-match"] === headers.ETag) {
+      response.writeHead(304, headers);
+      response.end();
+      return;
+    }
     if (/\bgzip\b/.test(request.headers["accept-encoding"] || "")) {
-      if (!packed.has(file)) packed.set(file, zlib.gzipSync(body));
-      body = packed.get(file);
+      if (!packed.has(digest)) packed.set(digest, zlib.gzipSync(body));
+      body = packed.get(digest);
       headers["Content-Encoding"] = "gzip";
     }
     headers["Content-Length"] = body.length;

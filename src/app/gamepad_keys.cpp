@@ -61,22 +61,25 @@ void GamepadKeys::openAll() {
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
+// A browser lists its pads in slots that may be empty (a pad in slot 1 with
+// nothing in slot 0), so every slot is tried, not only those after the last
+// one opened.
 void GamepadKeys::openNew() {
     const int count = std::min(SDL_NumJoysticks(), MaxPads);
-    for (int index = static_cast<int>(opened_.size()); index < count; ++index) {
-        SDL_Joystick* joystick = SDL_JoystickOpen(index);
-        if (joystick == nullptr) {
-            return;
+    for (int index = 0; index < count; ++index) {
+        if (opened_[index] == nullptr) {
+            opened_[index] = SDL_JoystickOpen(index);
         }
-        opened_.push_back(joystick);
     }
 }
 
 void GamepadKeys::closeAll() {
-    for (SDL_Joystick* joystick : opened_) {
-        SDL_JoystickClose(joystick);
+    for (SDL_Joystick*& joystick : opened_) {
+        if (joystick != nullptr) {
+            SDL_JoystickClose(joystick);
+            joystick = nullptr;
+        }
     }
-    opened_.clear();
 }
 
 SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey) const {

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <vector>
 
 // Turns gamepad and joystick events into the key events the screens know,
 // so that a pad plays exactly as the keyboard does: the face buttons are
@@ -62,6 +61,6 @@ class GamepadKeys {
     // How many buttons and directions hold each key a pad can press, in
     // the order of the keys in gamepad_keys.cpp.
     std::array<uint8_t, 8> holders_{};
-    std::vector<SDL_Joystick*> opened_;
+    std::array<SDL_Joystick*, MaxPads> opened_{};  // by slot, null where none is open
     Layout layout_;
 };

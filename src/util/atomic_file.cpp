@@ -13,22 +13,32 @@
 
 // The bodies below are JavaScript, which clang-format would take apart.
 // clang-format off
-// Mounts the page's storage on `folder` and reads in what it holds.
+// Mounts the page's storage on `folder` and reads in what it holds. When
+// the browser refuses its storage (site data blocked, a private mode, a
+// storage error), the folder stays a plain one in memory, for this visit.
 EM_ASYNC_JS(int, mountStorage, (const char* folder), {
     const path = UTF8ToString(folder);
+    FS.mkdirTree(path);
     try {
-        FS.mkdirTree(path);
         FS.mount(IDBFS, {}, path);
     } catch (error) {
-        console.error("MOSSLANCE Hero : stockage indisponible (" + error + ")");
+        console.warn("MOSSLANCE Hero : stockage indisponible (" + error + ")");
         return 0;
     }
-    return await new Promise(resolve => FS.syncfs(true, error => {
-        if (error) {
-            console.error("MOSSLANCE Hero : lecture du stockage impossible (" + error + ")");
-        }
-        resolve(error ? 0 : 1);
-    }));
+    const error = await new Promise(resolve => FS.syncfs(true, resolve));
+    if (!error) {
+        return 1;
+    }
+    console.warn("MOSSLANCE Hero : lecture du stockage impossible (" + error + ")");
+    FS.unmount(path);
+    return 0;
+});
+
+// Tells the page, which tells the player, that records will not be kept.
+EM_JS(void, tellStorageRefused, (), {
+    if (Module.onStorageRefused) {
+        Module.onStorageRefused();
+    }
 });
 
 // Writes every change of the mounted folders to the page's storage and
@@ -105,7 +115,11 @@ bool writeFileAtomically(const std::string& path, std::string_view contents) {
     }
 #ifdef __EMSCRIPTEN__
     // Only the renamed file reaches the storage, never the temporary one.
-    return syncStorage() != 0;
+    if (syncStorage() == 0) {
+        tellStorageRefused();
+        return false;
+    }
+    return true;
 #else
     return true;
 #endif
@@ -115,7 +129,7 @@ void openPersistentFolder(const std::string& folder, const std::string& fileName
                           const std::string& shippedCopy) {
 #ifdef __EMSCRIPTEN__
     if (mountStorage(folder.c_str()) == 0) {
-        return;
+        tellStorageRefused();
     }
     const std::string path = folder + "/" + fileName;
     std::string contents;

@@ -22,6 +22,8 @@ bool writeFileAtomically(const std::string& path, std::string_view contents);
 // outlive the program. On the desktop it already is. In a browser page it is
 // backed by the page's storage and read in from there; when it holds no file
 // named `fileName` yet, a copy of `shippedCopy` is put there, as the desktop
-// launcher does on a player's first start.
+// launcher does on a player's first start. A page whose browser refuses its
+// storage keeps the folder in memory for the visit, and the page is told
+// (Module.onStorageRefused), as it is when a later write is refused.
 void openPersistentFolder(const std::string& folder, const std::string& fileName,
                           const std::string& shippedCopy);

@@ -210,13 +210,15 @@ run("browser", async () => {
       `Save/${level}: "${kept}"`);
 
     // A pad that shows itself once the game runs, as browsers show one at
-    // its first button pressed: its Start (button 9 in the standard layout)
-    // is Space on the title menu, and opens the level menu.
+    // its first button pressed, in slot 1 with slot 0 empty (as a browser
+    // lists a pad whose slot-0 neighbour was unplugged): its Start (button 9
+    // in the standard layout) is Space on the title menu, and opens the
+    // level menu.
     await again.page.evaluate(() => {
       const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
-      window.pad = { id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+      window.pad = { id: "test pad", index: 1, connected: true, mapping: "standard", timestamp: 0,
         buttons, axes: [0, 0, 0, 0] };
-      navigator.getGamepads = () => [window.pad];
+      navigator.getGamepads = () => [null, window.pad, null, null];
     });
     await sleep(300);
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: true, value: 1 }; });
@@ -224,7 +226,7 @@ run("browser", async () => {
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: false, value: 0 }; });
     await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
     check(await probe(again.page, Probe.Screen) === Screen.LevelMenu,
-      "a pad's Start button confirms on the title menu");
+      "a pad's Start button in slot 1 confirms on the title menu");
 
     // Escape on the level menu ends the game: the page says so.
     await again.page.keyboard.press("Escape");

@@ -42,11 +42,20 @@ function launchBrowser(args = []) {
   });
 }
 
-// Serves the folder `root` on `port` (0: any free one).
+// Serves the folder `root` on `port` (0: any free one). sent() counts the
+// bytes it sent so far, headers included, as sent (gzip); stop() closes it
+// and every connection a browser keeps open, as a network gone would.
 async function startServer(root, port = 0) {
   const server = await serve(root, port);
   const at = server.address().port;
-  return { server, port: at, base: `http://127.0.0.1:${at}/` };
+  const sockets = new Set();
+  server.on("connection", (socket) => sockets.add(socket));
+  const sent = () => [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0);
+  const stop = () => {
+    server.close();
+    server.closeAllConnections();
+  };
+  return { server, port: at, base: `http://127.0.0.1:${at}/`, sent, stop };
 }
 
 // Where a test keeps the console's errors and the paths the page asked for.
@@ -65,8 +74,7 @@ const pressEnter = (page) => page.keyboard.press("Enter");
 // starts the game once the page says it is ready. `options`: viewport (as
 // puppeteer's setViewport takes it), before(page) run before the page loads
 // (to fake what the browser offers), start(page) the gesture that starts the
-// game (Enter by default). Resolves to the tab and the milliseconds from
-// navigation to the page being ready and to the title menu.
+// game (Enter by default). Resolves to the tab and loadGame's timings.
 async function openGame(browser, base, log, options = {}) {
   const { viewport = { width: 1000, height: 700 }, before = null, start = pressEnter } = options;
   const page = await browser.newPage();
@@ -99,13 +107,20 @@ async function openGame(browser, base, log, options = {}) {
     };
   });
   if (before) await before(page);
+  return { page, ...await loadGame(page, () => page.goto(base), start) };
+}
+
+// Loads the page in `page` by `navigate` (a goto or a reload), starts the
+// game with `start` once the page is ready, and resolves to the
+// milliseconds from navigation to the page being ready and to the title menu.
+async function loadGame(page, navigate, start = pressEnter) {
   const started = Date.now();
-  await page.goto(base);
+  await navigate();
   await waitForReady(page);
   const ready = Date.now() - started;
   await start(page);
   await waitForScreen(page, Screen.TitleMenu, 30000);
-  return { page, ready, title: Date.now() - started };
+  return { ready, title: Date.now() - started };
 }
 
 // The frames of play the tab has drawn so far (openGame times them): checks
@@ -184,5 +199,5 @@ function run(name, body) {
 
 module.exports = {
   Screen, Probe, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
-  openGame, holdJump, playFrames, gzipBytes, downloadedBytes, run,
+  openGame, loadGame, holdJump, playFrames, gzipBytes, downloadedBytes, run,
 };
