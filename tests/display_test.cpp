@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "gfx/display.h"
+#include "menu_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -113,4 +114,113 @@ TEST(Display, OnAScreenWithoutRoomTheCanvasIsTheWindowItself) {
     ASSERT_TRUE(display.toggleFullScreen());
     EXPECT_EQ(display.canvas(), SDL_GetVideoSurface());
     expectPictureIn(SDL_Rect{0, 0, 720, 480});
+}
+
+namespace {
+
+// What the stand-in for SDL_SetVideoMode does with a request for full
+// screen, for the scaled window and for the plain 720 x 480 window.
+enum class Answer { Grant, Halve, Refuse };
+struct Answers {
+    Answer fullScreen, window, plain;
+};
+Answers answers{Answer::Grant, Answer::Grant, Answer::Grant};
+
+SDL_Surface* standInSetVideoMode(int width, int height, int bitsPerPixel, Uint32 flags) {
+    const Answer answer = (flags & SDL_FULLSCREEN) != 0   ? answers.fullScreen
+                          : width == 720 && height == 480 ? answers.plain
+                                                          : answers.window;
+    switch (answer) {
+        case Answer::Grant:
+            return SDL_SetVideoMode(width, height, bitsPerPixel, flags);
+        case Answer::Halve:
+            return SDL_SetVideoMode(width / 2, height / 2, bitsPerPixel, flags);
+        case Answer::Refuse:
+            break;
+    }
+    // As SDL may do: the old window's surface is freed, and no new one comes.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_InitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+}
+
+}  // namespace
+
+// A mode setting that returns a smaller surface than asked for, or none:
+// the picture is placed within what SDL returned, and the canvas (and the
+// drawing surface that names it) is always a live surface or none at all.
+TEST(Display, KeepsALiveCanvasWhateverTheModeSettingReturns) {
+    struct Case {
+        const char* what;
+        int screenWidth, screenHeight;
+        Answers answers;
+        bool toggled, fullScreen, hasCanvas;
+        SDL_Rect place;
+    };
+    const Case cases[] = {
+        {"full screen smaller than the screen",
+         1920,
+         1080,
+         {Answer::Halve, Answer::Grant, Answer::Grant},
+         true,
+         true,
+         true,
+         {75, 0, 810, 540}},
+        {"full screen refused",
+         2560,
+         1440,
+         {Answer::Refuse, Answer::Grant, Answer::Grant},
+         false,
+         false,
+         true,
+         {0, 0, 1440, 960}},
+        {"only the plain window left",
+         2560,
+         1440,
+         {Answer::Refuse, Answer::Refuse, Answer::Grant},
+         false,
+         false,
+         true,
+         {0, 0, 720, 480}},
+        {"every mode refused",
+         1920,
+         1080,
+         {Answer::Refuse, Answer::Refuse, Answer::Refuse},
+         false,
+         false,
+         false,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DummyVideoDriver driver;
+        Display display;
+        display.setVideoModeFunction(standInSetVideoMode);
+        answers = Answers{Answer::Grant, Answer::Grant, Answer::Grant};
+        ASSERT_TRUE(display.open(c.screenWidth, c.screenHeight));
+        setDrawingSurface(display.canvas());
+        paintCanvas(display.canvas());
+        answers = c.answers;
+        EXPECT_EQ(display.toggleFullScreen(), c.toggled);
+        EXPECT_EQ(display.fullScreen(), c.fullScreen);
+        ASSERT_EQ(display.canvas() != nullptr, c.hasCanvas);
+        EXPECT_EQ(drawingSurface(), display.canvas());
+        if (c.hasCanvas) {
+            EXPECT_EQ(SDL_GetVideoSurface()->w, c.place.x * 2 + c.place.w);
+            expectPictureIn(c.place);
+        }
+        display.close();
+        setDrawingSurface(nullptr);
+    }
+}
+
+// With no window left the game ends at once with a message, instead of
+// drawing on a surface SDL has freed.
+TEST(DisplayDeathTest, TheGameEndsWithAMessageWhenNoWindowCanBeOpened) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    menu_fixture::StartedGame started;
+    started.game.display.setVideoModeFunction(standInSetVideoMode);
+    answers = Answers{Answer::Refuse, Answer::Refuse, Answer::Refuse};
+    EXPECT_EXIT(started.game.toggleFullScreen(), testing::ExitedWithCode(1),
+                "MOSSLANCE Hero : impossible de rouvrir la fenêtre de 720 x 480");
 }

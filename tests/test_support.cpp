@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,24 @@ TempDir::~TempDir() {
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(path_, ignored);
     }
+}
+
+Watchdog::Watchdog(int seconds)
+    : thread_([this, seconds] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (!finished_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
+              std::cerr << "Still blocked after " << seconds << " s: the test fails." << std::endl;
+              std::_Exit(1);
+          }
+      }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ = true;
+    }
+    finished_.notify_one();
+    thread_.join();
 }
 
 void writeFile(const std::string& path, const std::string& contents) {

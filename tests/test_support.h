@@ -2,8 +2,11 @@
 
 #include <SDL/SDL.h>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 // A fresh temporary folder that the test works in: the constructor makes it
 // the working folder, the destructor goes back and removes it.
@@ -18,6 +21,23 @@ class TempDir {
   private:
     std::string path_;
     std::string previous_;
+};
+
+// Ends the test program with a message when it is still alive `seconds`
+// after the watchdog was made: a test of something that must not block then
+// fails instead of hanging the test run.
+class Watchdog {
+  public:
+    explicit Watchdog(int seconds);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    std::thread thread_;  // last: it uses the members above
 };
 
 // Writes `contents` to `path`, making its folders.

@@ -1,6 +1,5 @@
 #include "app/game.h"
 
-#include <SDL/SDL_image.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -75,7 +74,7 @@ bool Game::startUp() {
     sdlStarted = true;
     gamepad.openAll();
     // The icon must be set before the window opens; SDL keeps its own copy.
-    SurfacePtr icon(IMG_Load("Title/icone.png"));
+    SurfacePtr icon = loadImage("Title/icone.png");
     SDL_WM_SetIcon(icon.get(), nullptr);
     SDL_WM_SetCaption("MOSSLANCE Hero", nullptr);
     if (!display.open()) {
@@ -107,7 +106,7 @@ bool Game::startUp() {
     endChoice = 3;
     readyRect.x = 0;
     readyRect.y = 0;
-    font.reset(TTF_OpenFont("shark.ttf", 65));
+    font = openFont("shark.ttf", 65);
 
     music.reset(FSOUND_Stream_Open("Music/Fond.mp3", FSOUND_LOOP_NORMAL, 0, 0));
     FSOUND_Stream_Play(FSOUND_FREE, music.get());
@@ -201,9 +200,9 @@ void Game::runNextScreen() {
 
 bool Game::pollEvent() {
     for (;;) {
-        if (!gamepadKeys.empty()) {
-            event = gamepadKeys.front();
-            gamepadKeys.pop_front();
+        if (!standInKeys.empty()) {
+            event = standInKeys.front();
+            standInKeys.pop_front();
             return true;
         }
         if (SDL_PollEvent(&event) == 0) {
@@ -217,16 +216,46 @@ bool Game::pollEvent() {
         }
         // Start is Space in the menus and pauses a level.
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
-        if (!gamepad.translate(event, startKey, gamepadKeys)) {
+        if (!gamepad.translate(event, startKey, standInKeys) &&
+            !pointer.translate(event, pointerTarget(), standInKeys)) {
             return true;
         }
     }
 }
 
+PointerKeys::Target Game::pointerTarget() const {
+    PointerKeys::Target target;
+    switch (nextScreen) {
+        case Screen::TitleMenu:
+            target.screen = PointerKeys::Screen::TitleMenu;
+            break;
+        case Screen::LevelMenu:
+            target.screen = PointerKeys::Screen::LevelMenu;
+            break;
+        case Screen::PlayLevel:
+            target.screen = PointerKeys::Screen::PlayLevel;
+            break;
+        case Screen::LevelEnd:
+            target.screen = PointerKeys::Screen::LevelEnd;
+            break;
+        default:
+            break;
+    }
+    target.selection = selection;
+    target.paused = paused();
+    target.place = display.place();
+    return target;
+}
+
 void Game::toggleFullScreen() {
-    if (display.toggleFullScreen()) {
-        screen = display.canvas();
-        setDrawingSurface(screen);
+    // Refused or not, the canvas may be another surface now, or none.
+    display.toggleFullScreen();
+    screen = display.canvas();
+    setDrawingSurface(screen);
+    if (screen == nullptr) {
+        std::cerr << "MOSSLANCE Hero : impossible de rouvrir la fenêtre de 720 x 480 ("
+                  << SDL_GetError() << ")" << std::endl;
+        std::exit(EXIT_FAILURE);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "actors/hero.h"
 #include "app/camera.h"
 #include "app/gamepad_keys.h"
+#include "app/pointer_keys.h"
 #include "gfx/animation.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
@@ -88,9 +89,9 @@ class Game {
     template <class HandleEvent, class DrawFrame>
     void runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneEventPerPass = false);
     void fillWhite();
-    // Takes the next event into `event`, as SDL_PollEvent does, with a
-    // gamepad's events turned into the keys they stand for; false when none
-    // is waiting.
+    // Takes the next event into `event`, as SDL_PollEvent does, with the
+    // events of a pad, the mouse and the fingers turned into the keys they
+    // stand for; false when none is waiting.
     bool pollEvent();
     // F11 and Alt+Enter, on every screen.
     void toggleFullScreen();
@@ -148,9 +149,12 @@ class Game {
     bool heroHoldsSpace = false;  // as the hero last heard, when the pause began
 
     GamepadKeys gamepad;
-    std::deque<SDL_Event> gamepadKeys;  // keys a pad event stood for, not handled yet
+    PointerKeys pointer;  // the mouse and the fingers
+    // Keys a pad, mouse or finger event stood for, not handled yet.
+    std::deque<SDL_Event> standInKeys;
 
   private:
+    PointerKeys::Target pointerTarget() const;
     bool handlePauseEvent();
     void beginPause();
     void endPause();

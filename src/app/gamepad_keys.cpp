@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/key_event.h"
+
 namespace {
 
 constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y, in either layout
@@ -23,17 +25,6 @@ std::size_t placeOf(SDLKey key) {
         ++place;
     }
     return place;  // past the list for any other key
-}
-
-// (SDL 2's event types, in the browser, do not fit SDL 1.2's byte.)
-SDL_Event keyEvent(decltype(SDL_Event::type) type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = KMOD_NONE;
-    return event;
 }
 
 int8_t stickDirection(int8_t held, Sint16 value) {

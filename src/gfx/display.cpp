@@ -33,6 +33,11 @@ void scalePicture(const SDL_Surface* from, SDL_Surface* to, const SDL_Rect& plac
     const Uint32 black = SDL_MapRGB(to->format, 0, 0, 0);
     const int right = place.x + place.w;
     const int bottom = place.y + place.h;
+    if (place.x < 0 || place.y < 0 || right > to->w || bottom > to->h ||
+        from->format->BytesPerPixel != 4 || to->format->BytesPerPixel != 4) {
+        SDL_FillRect(to, nullptr, black);
+        return;
+    }
     // The bars: above, below, left and right of the picture.
     SDL_Rect bars[4] = {{0, 0, static_cast<Uint16>(to->w), static_cast<Uint16>(place.y)},
                         {0, static_cast<Sint16>(bottom), static_cast<Uint16>(to->w),
@@ -88,7 +93,7 @@ bool Display::open(int screenWidth, int screenHeight) {
 #endif
     screenWidth_ = screenWidth;
     screenHeight_ = screenHeight;
-    return setMode(false);
+    return setMode(false) || setPlainWindow();
 }
 
 bool Display::toggleFullScreen() {
@@ -100,43 +105,62 @@ bool Display::toggleFullScreen() {
     }
     // The picture outlives the window's surface, which the new mode replaces.
     SurfacePtr kept(SDL_ConvertSurface(canvas_, canvas_->format, SDL_SWSURFACE));
-    if (!setMode(!fullScreen_) && !setMode(fullScreen_)) {
+    const bool namedCanvas = drawingSurface() == canvas_;
+    const bool wanted = !fullScreen_;
+    // A refused mode may have freed the old window already: nothing of it
+    // is used again, and some window must take its place.
+    const bool toggled = setMode(wanted);
+    if (!toggled && !setMode(!wanted) && !setPlainWindow()) {
+        if (namedCanvas) {
+            setDrawingSurface(nullptr);
+        }
+        close();
         return false;
     }
-    if (kept != nullptr && canvas_ != nullptr) {
+    if (namedCanvas) {
+        setDrawingSurface(canvas_);
+    }
+    if (kept != nullptr) {
         SDL_BlitSurface(kept.get(), nullptr, canvas_, nullptr);
     }
     present();
-    return true;
+    return toggled;
 #endif
 }
 
 bool Display::setMode(bool fullScreen) {
-    int width = Width, height = Height;
-    Uint32 flags = SDL_HWSURFACE;
     if (fullScreen) {
         // The screen's own size: the display's mode stays as it is.
-        width = screenWidth_;
-        height = screenHeight_;
-        flags |= SDL_FULLSCREEN;
-        place_ = fullScreenPlaceFor(width, height);
-    } else {
-        const int scale = windowScaleFor(screenWidth_, screenHeight_);
-        width *= scale;
-        height *= scale;
-        place_ = SDL_Rect{0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
+        return useWindow(
+            setVideoMode_(screenWidth_, screenHeight_, 32, SDL_HWSURFACE | SDL_FULLSCREEN), true);
     }
-    SDL_Surface* window = SDL_SetVideoMode(width, height, 32, flags);
+    const int scale = windowScaleFor(screenWidth_, screenHeight_);
+    return useWindow(setVideoMode_(Width * scale, Height * scale, 32, SDL_HWSURFACE), false);
+}
+
+bool Display::setPlainWindow() {
+    return useWindow(setVideoMode_(Width, Height, 32, SDL_HWSURFACE), false);
+}
+
+// The picture is placed within the surface SDL returned, which need not be
+// the size asked for.
+bool Display::useWindow(SDL_Surface* window, bool fullScreen) {
+    window_ = nullptr;
+    canvas_ = nullptr;
     if (window == nullptr) {
         return false;
     }
+    window_ = window;
     fullScreen_ = fullScreen;
-    const SDL_PixelFormat* format = window->format;
-    const bool scaled = window->w != Width || window->h != Height;
-    if (!scaled) {
+    place_ = fullScreenPlaceFor(window->w, window->h);
+    if (window->w == Width && window->h == Height) {
         canvas_ = window;
         ownCanvas_.reset();
         return true;
+    }
+    const SDL_PixelFormat* format = window->format;
+    if (format->BytesPerPixel != 4) {
+        return false;
     }
     if (ownCanvas_ == nullptr || ownCanvas_->format->Rmask != format->Rmask ||
         ownCanvas_->format->Gmask != format->Gmask || ownCanvas_->format->Bmask != format->Bmask) {
@@ -144,7 +168,7 @@ bool Display::setMode(bool fullScreen) {
                                               format->Gmask, format->Bmask, 0));
     }
     canvas_ = ownCanvas_.get();
-    return canvas_ != nullptr && format->BytesPerPixel == 4;
+    return canvas_ != nullptr;
 }
 
 void Display::close() {
@@ -152,16 +176,16 @@ void Display::close() {
         setDrawingSurface(nullptr);
     }
     canvas_ = nullptr;
+    window_ = nullptr;
     ownCanvas_.reset();
 }
 
 void Display::present() {
-    SDL_Surface* window = SDL_GetVideoSurface();
-    if (window == nullptr || canvas_ == nullptr) {
+    if (window_ == nullptr || canvas_ == nullptr) {
         return;
     }
-    if (canvas_ != window) {
-        scalePicture(canvas_, window, place_, sourceColumns_);
+    if (canvas_ != window_) {
+        scalePicture(canvas_, window_, place_, sourceColumns_);
     }
-    SDL_Flip(window);
+    SDL_Flip(window_);
 }

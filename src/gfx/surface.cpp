@@ -2,6 +2,8 @@
 
 #include <SDL/SDL_image.h>
 
+#include "util/regular_file.h"
+
 #ifndef __EMSCRIPTEN__
 namespace {
 
@@ -123,6 +125,9 @@ SDL_Surface* convertRgba32ToScreen(SDL_Surface* picture) {
 #endif
 
 SurfacePtr loadImage(const std::string& path) {
+    if (!isRegularFile(path)) {
+        return nullptr;
+    }
     SurfacePtr loaded(IMG_Load(path.c_str()));
 #ifdef __EMSCRIPTEN__
     // In a browser page every picture is a canvas that the browser itself

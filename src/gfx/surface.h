@@ -17,7 +17,8 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 // IMG_Load of `path`, converted once to the screen's pixel format (keeping
 // per-pixel alpha where the file has it) when a video mode is set, so that
-// later blits are fast. Null when the file cannot be loaded.
+// later blits are fast. Null when the file cannot be loaded or is no regular
+// file.
 SurfacePtr loadImage(const std::string& path);
 
 // The 720 x 480 surface the game draws on: the one named last, or the video

@@ -14,6 +14,8 @@
 #include <set>
 #include <vector>
 
+#include "util/regular_file.h"
+
 // Decoded sound in the mixer's own format, wrapped as a chunk that points
 // into `pcm` (or, for files SDL_mixer reads itself, a chunk that owns its
 // buffer and an empty `pcm`).
@@ -182,8 +184,8 @@ bool looksLikeMp3(const char* name) {
 #endif
 
 bool loadSound(const char* name, SoundData& sound) {
-    if (!mixer().open || name == nullptr) {
-        return false;
+    if (!mixer().open || name == nullptr || !isRegularFile(name)) {
+        return false;  // a pipe or device would block or never end
     }
 #ifdef __EMSCRIPTEN__
     // In a browser page the MP3s were decoded by the browser itself while

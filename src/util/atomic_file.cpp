@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "util/regular_file.h"
+
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
@@ -79,7 +81,7 @@ bool writeAll(int fd, std::string_view contents) {
 // rewriting the file itself. The new text goes over the old before the file
 // is cut to its length, so a crash in between leaves no empty file.
 bool rewriteInPlace(const std::string& path, std::string_view contents) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = openRegularFile(path, O_WRONLY);
     if (fd < 0) {
         return false;
     }
@@ -93,7 +95,9 @@ bool rewriteInPlace(const std::string& path, std::string_view contents) {
 
 bool writeFileAtomically(const std::string& path, std::string_view contents) {
     const std::string temporary = path + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A pipe left in the temporary's place would block the open until some
+    // reader comes; it is refused like any other file that is not regular.
+    const int fd = openRegularFile(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         // Refused (a read-only or immutable folder), not merely impossible:
         // the record must still reach the file where the file allows it.

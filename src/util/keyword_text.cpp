@@ -9,6 +9,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "util/regular_file.h"
+
 namespace text {
 
 bool LineReader::next(std::string_view& line) {
@@ -134,15 +136,13 @@ bool parseDouble(std::string_view text, double& value) {
 }
 
 bool readWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(path, O_RDONLY);
     if (fd < 0) {
         return false;
     }
-    // A folder opens on Linux but holds no text: it is no file. A regular
-    // file's size is known without reading it.
+    // A regular file's size is known without reading it.
     struct stat info {};
-    bool readable = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) &&
-                    !(S_ISREG(info.st_mode) && static_cast<uintmax_t>(info.st_size) > limit);
+    bool readable = ::fstat(fd, &info) == 0 && static_cast<uintmax_t>(info.st_size) <= limit;
     std::string text;
     char chunk[65536];
     while (readable) {

@@ -66,10 +66,11 @@ std::from_chars_result doubleFromChars(const char* first, const char* last, doub
 // is read: far beyond what any of them can use.
 constexpr std::size_t MaxDataFileBytes = std::size_t{4} << 20;
 
-// Reads a whole file into `contents`. False when it cannot be opened or
-// holds more than `limit` bytes, so that /dev/zero, a pipe that never ends or
-// a huge file reads as no file instead of taking all memory; `contents` is
-// then left as it was.
+// Reads a whole file into `contents`. False when it cannot be opened, is no
+// regular file or holds more than `limit` bytes, so that a pipe or device
+// (which may never send, or never end) or a huge file reads as no file
+// instead of stopping the game or taking all memory; `contents` is then left
+// as it was.
 bool readWholeFile(const std::string& path, std::string& contents, std::size_t limit);
 
 }  // namespace text

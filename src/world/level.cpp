@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/keyword_text.h"
+#include "util/regular_file.h"
 #include "world/cell_coverage.h"
 #include "world/level_file.h"
 
@@ -52,6 +53,10 @@ SurfacePtr loadPicture(const std::string& path) {
 
 }  // namespace
 
+FontPtr openFont(const std::string& path, int size) {
+    return FontPtr(isRegularFile(path) ? TTF_OpenFont(path.c_str(), size) : nullptr);
+}
+
 Level::Level(const std::string& path, Camera* sharedCamera) {
     TTF_Init();
     camera = sharedCamera;
@@ -60,7 +65,7 @@ Level::Level(const std::string& path, Camera* sharedCamera) {
     backgroundRect = SDL_Rect{0, 0, 0, 0};
     backgroundClip = SDL_Rect{0, 0, 720, 720};
     score = 0;
-    scoreFont.reset(TTF_OpenFont("shark.ttf", 65));
+    scoreFont = openFont("shark.ttf", 65);
     scoreRect = SDL_Rect{550, 0, 0, 0};
     bonusImage = loadPicture("Niveaux/bonus.png");
     enemyAnimation = std::make_unique<Animation>("Enemies/ennemi-01.imga", 0.35);

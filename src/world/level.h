@@ -22,6 +22,10 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<TTF_Font, FontDeleter>;
 
+// TTF_OpenFont of a regular file; null for anything else or a font that
+// does not load.
+FontPtr openFont(const std::string& path, int size);
+
 struct CellCoverage;  // which cell pictures hide which; see level.cpp
 
 // One playable level: its grid, its pictures, the run's score and the limit

@@ -1,0 +1,140 @@
+#include "app/pointer_keys.h"
+
+#include <algorithm>
+
+#include "app/key_event.h"
+
+// As the menu pictures draw them: the title entries 240 x 54 centred on
+// x 480, 72 pixels apart; the end-of-level choices 280 x 54 centred on x 250.
+const std::array<SDL_Rect, PointerKeys::TitleEntryCount> PointerKeys::TitleEntries = {
+    SDL_Rect{360, 223, 240, 54}, SDL_Rect{360, 295, 240, 54}, SDL_Rect{360, 367, 240, 54}};
+const std::array<SDL_Rect, 2> PointerKeys::LevelEndChoices = {SDL_Rect{110, 223, 280, 54},
+                                                              SDL_Rect{110, 297, 280, 54}};
+
+namespace {
+
+constexpr int PictureWidth = 720;
+constexpr int PictureHeight = 480;
+
+bool contains(const SDL_Rect& rect, int x, int y) {
+    return x >= rect.x && x < rect.x + rect.w && y >= rect.y && y < rect.y + rect.h;
+}
+
+void tap(SDLKey key, std::deque<SDL_Event>& keys) {
+    keys.push_back(keyEvent(SDL_KEYDOWN, key));
+    keys.push_back(keyEvent(SDL_KEYUP, key));
+}
+
+}  // namespace
+
+bool PointerKeys::translate(const SDL_Event& event, const Target& target,
+                            std::deque<SDL_Event>& keys) {
+    switch (event.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button != SDL_BUTTON_LEFT) {
+                return true;  // the wheel and the other buttons stand for nothing
+            }
+            if (event.type == SDL_MOUSEBUTTONUP) {
+                buttonDown_ = false;
+                releaseIfLifted(keys);
+                return true;
+            }
+            buttonDown_ = true;
+            press(target, event.button.x, event.button.y, keys);
+            return true;
+        case SDL_MOUSEMOTION:
+            return true;
+#ifdef __EMSCRIPTEN__
+        // Each finger also came as a button event; these only count them.
+        case SDL_FINGERDOWN:
+            if (std::find(fingers_.begin(), fingers_.begin() + fingerCount_,
+                          event.tfinger.fingerId) == fingers_.begin() + fingerCount_) {
+                if (fingerCount_ < MaxFingers) {
+                    fingers_[fingerCount_++] = event.tfinger.fingerId;
+                } else {
+                    fingersOverflowed_ = true;
+                }
+            }
+            return true;
+        case SDL_FINGERUP: {
+            const auto end = fingers_.begin() + fingerCount_;
+            const auto found = std::find(fingers_.begin(), end, event.tfinger.fingerId);
+            if (found != end) {
+                *found = fingers_[--fingerCount_];
+            }
+            if (fingerCount_ == 0) {
+                fingersOverflowed_ = false;
+            }
+            releaseIfLifted(keys);
+            return true;
+        }
+        case SDL_FINGERMOTION:
+            return true;
+#endif
+        default:
+            return false;
+    }
+}
+
+void PointerKeys::press(const Target& target, int windowX, int windowY,
+                        std::deque<SDL_Event>& keys) {
+    // From the window to the picture, which may be enlarged in it.
+    const SDL_Rect& place = target.place;
+    if (place.w == 0 || place.h == 0) {
+        return;
+    }
+    const int x = static_cast<int>((int64_t{windowX} - place.x) * PictureWidth / place.w);
+    const int y = static_cast<int>((int64_t{windowY} - place.y) * PictureHeight / place.h);
+    const bool onPicture =
+        windowX >= place.x && windowY >= place.y && x < PictureWidth && y < PictureHeight;
+    switch (target.screen) {
+        case Screen::TitleMenu:
+            for (int entry = 0; entry < TitleEntryCount; ++entry) {
+                if (contains(TitleEntries[entry], x, y)) {
+                    for (int at = target.selection; at < entry; ++at) {
+                        tap(SDLK_DOWN, keys);
+                    }
+                    for (int at = target.selection; at > entry; --at) {
+                        tap(SDLK_UP, keys);
+                    }
+                    tap(SDLK_SPACE, keys);
+                }
+            }
+            break;
+        case Screen::LevelMenu:
+            if (onPicture) {
+                tap(x < PictureWidth / 3        ? SDLK_LEFT
+                    : x >= PictureWidth * 2 / 3 ? SDLK_RIGHT
+                                                : SDLK_SPACE,
+                    keys);
+            }
+            break;
+        case Screen::PlayLevel:
+            // Anywhere in the window: a finger need not aim.
+            if (target.paused) {
+                tap(SDLK_p, keys);
+            } else if (!spaceHeld_) {
+                spaceHeld_ = true;
+                keys.push_back(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+            }
+            break;
+        case Screen::LevelEnd:
+            for (std::size_t choice = 0; choice < LevelEndChoices.size(); ++choice) {
+                if (contains(LevelEndChoices[choice], x, y)) {
+                    tap(choice == 0 ? SDLK_UP : SDLK_DOWN, keys);
+                    tap(SDLK_SPACE, keys);
+                }
+            }
+            break;
+        case Screen::Other:
+            break;
+    }
+}
+
+void PointerKeys::releaseIfLifted(std::deque<SDL_Event>& keys) {
+    if (spaceHeld_ && !buttonDown_ && fingerCount_ == 0 && !fingersOverflowed_) {
+        spaceHeld_ = false;
+        keys.push_back(keyEvent(SDL_KEYUP, SDLK_SPACE));
+    }
+}

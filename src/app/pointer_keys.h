@@ -1,0 +1,62 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+
+// Turns the mouse's left button and the fingers on a touch screen into the
+// key events the screens know, as GamepadKeys does for a pad, so that no
+// screen needs rules of its own for them. SDL gives both as mouse button
+// events: the browser's SDL makes a left button press of each finger that
+// comes down and a release of each that lifts, and tells of the fingers
+// themselves in finger events.
+//
+// - Title menu: a press on an entry moves the highlight there with Up and
+//   Down, then taps Space. A press elsewhere does nothing.
+// - Level menu: the left third of the picture taps Left, the right third
+//   Right, the middle Space.
+// - In a level: the first finger down (or the left button) presses Space,
+//   which is released when the last finger lifts. While the level is paused
+//   a press taps P, which resumes it.
+// - End of a level: a press on "Rejouer" or "Menu principal" taps Up or Down,
+//   then Space.
+class PointerKeys {
+  public:
+    enum class Screen { Other, TitleMenu, LevelMenu, PlayLevel, LevelEnd };
+
+    // What the pointer acts on: the screen on show, the title menu's
+    // highlighted entry, whether the level is paused, and where the 720 x 480
+    // picture lies in the window.
+    struct Target {
+        Screen screen = Screen::Other;
+        int32_t selection = 0;
+        bool paused = false;
+        SDL_Rect place{0, 0, 720, 480};
+    };
+
+    // For a mouse button or finger event, queues the key presses and
+    // releases it stands for in `keys` and returns true; any other event is
+    // left alone (false).
+    bool translate(const SDL_Event& event, const Target& target, std::deque<SDL_Event>& keys);
+
+    // Where each title entry and each end-of-level choice is drawn on the
+    // 720 x 480 picture.
+    static constexpr int TitleEntryCount = 3;
+    static const std::array<SDL_Rect, TitleEntryCount> TitleEntries;
+    static const std::array<SDL_Rect, 2> LevelEndChoices;  // "Rejouer", "Menu principal"
+
+  private:
+    void press(const Target& target, int x, int y, std::deque<SDL_Event>& keys);
+    void releaseIfLifted(std::deque<SDL_Event>& keys);
+
+    bool buttonDown_ = false;
+    // The fingers on the screen, by the browser's identifier; a finger that
+    // does not fit counts as down until all the others are lifted.
+    static constexpr int MaxFingers = 10;
+    std::array<int64_t, MaxFingers> fingers_{};
+    int fingerCount_ = 0;
+    bool fingersOverflowed_ = false;
+    bool spaceHeld_ = false;  // pressed by the pointer in a level
+};
