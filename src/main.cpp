@@ -1,4 +1,5 @@
 #include "app/game.h"
+#include "app/key_event.h"
 #include "util/atomic_file.h"
 
 #ifdef __EMSCRIPTEN__
@@ -38,14 +39,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
 // as the pause button of touch screens: the game hears it in its event
 // queue as it hears the keyboard.
 extern "C" EMSCRIPTEN_KEEPALIVE void pressGameKey(int key) {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = static_cast<SDLKey>(key);
-    SDL_PushEvent(&event);
-    event.type = SDL_KEYUP;
-    event.key.state = SDL_RELEASED;
-    SDL_PushEvent(&event);
+    for (const auto type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event event = keyEvent(type, static_cast<SDLKey>(key));
+        SDL_PushEvent(&event);
+    }
 }
 #endif
 
