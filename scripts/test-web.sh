@@ -3,7 +3,8 @@
 # default) and plays it in headless Chromium: tests/web/browser_test.js
 # checks the page, the title menu against the native game's, a level played
 # to its end, and the records kept in the browser's storage; it prints the
-# download size and the timings.
+# download size and the timings. tests/web/phone_test.js plays it by touch
+# on a phone held sideways.
 #   bash scripts/test-web.sh [BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,8 +27,10 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/tests/web-title-frames" "$build/game" "$work"
+# Every browser test runs, whichever fails.
 export NODE_PATH="$PWD/$tools/node_modules"
 status=0
 node tests/web/browser_test.js build-web "$work" || status=1
 node tests/web/offline_test.js build-web || status=1
+node tests/web/phone_test.js build-web || status=1
 exit $status

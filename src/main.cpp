@@ -1,4 +1,5 @@
 #include "app/game.h"
+#include "app/key_event.h"
 #include "util/atomic_file.h"
 
 #ifdef __EMSCRIPTEN__
@@ -7,11 +8,11 @@
 // The running game, for the page's tests to read through the probe below.
 static const Game* runningGame = nullptr;
 
-enum class Probe { Screen, HeroY, Score, Record };
+enum class Probe { Screen, HeroY, Score, Record, Paused };
 
 // One number about the running game, -1 when there is none: the screen
-// (Screen's order), the hero body's y, the level's score, or the record
-// of the level being played.
+// (Screen's order), the hero body's y, the level's score, the record of
+// the level being played, or whether it is paused (1) or not (0).
 extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
     const Game* game = runningGame;
     if (game == nullptr) {
@@ -28,8 +29,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
             return game->currentLevel >= 0 && game->currentLevel < MaxRecords
                        ? game->records[game->currentLevel]
                        : -1;
+        case Probe::Paused:
+            return game->paused() ? 1 : 0;
     }
     return -1;
+}
+
+// Presses and releases `key` (an SDLKey) for the page's own buttons, such
+// as the pause button of touch screens: the game hears it in its event
+// queue as it hears the keyboard.
+extern "C" EMSCRIPTEN_KEEPALIVE void pressGameKey(int key) {
+    for (const auto type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event event = keyEvent(type, static_cast<SDLKey>(key));
+        SDL_PushEvent(&event);
+    }
 }
 #endif
 

@@ -8,7 +8,7 @@ const fs = require("fs");
 const path = require("path");
 const {
   Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
-  downloadedBytes, run,
+  holdJump, playFrames, downloadedBytes, run,
 } = require("./harness.js");
 
 const [root, framesDir] = process.argv.slice(2).map((p) => path.resolve(p));
@@ -138,25 +138,8 @@ run("browser", async () => {
 
     // The hero lands on the ground; a held Space then lifts it by the jump's
     // speeds: -10 pixels a frame, 0.5 less each frame, whole pixels.
-    await page.waitForFunction(() => {
-      const y = _probeGame(1);
-      const same = window.lastY === y;
-      window.lastY = y;
-      return same && _probeGame(2) > 10;
-    }, { polling: 100, timeout: 10000 });
-    const ground = await probe(page, Probe.HeroY);
-    await page.evaluate(() => {
-      window.heights = [];
-      window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
-    });
-    await page.keyboard.down("Space");
-    await sleep(1200);
-    await page.keyboard.up("Space");
-    await sleep(1200);
-    const heights = await page.evaluate(() => {
-      clearInterval(window.watch);
-      return window.heights;
-    });
+    const { ground, heights } = await holdJump(page, () => page.keyboard.down("Space"),
+      () => page.keyboard.up("Space"));
     const rise = [];
     for (let speed = -10, y = 0; speed < 0; speed += 0.5) {
       y += Math.trunc(speed);
@@ -203,15 +186,7 @@ run("browser", async () => {
     await sleep(300);
     const match = await recordTextMatch(page, record);
     check(match >= 0.6, "the end of the level shows the record", `${(match * 100).toFixed(0)} % of its digits match`);
-    const passes = await page.evaluate(() => window.passTimes);
-    const program = passes.map((p) => p[0]).sort((a, b) => a - b);
-    const times = passes.map((p) => p[1]).sort((a, b) => a - b);
-    figures.frames = times.length;
-    figures.programMedian = program[Math.floor(program.length / 2)];
-    figures.frameMedian = times[Math.floor(times.length / 2)];
-    figures.frame95 = times[Math.floor(times.length * 0.95)];
-    check(times.length > 50 && figures.frameMedian < 30, "a frame of play takes less than the frame period",
-      `median ${figures.frameMedian} ms over ${times.length} frames`);
+    figures.frames = await playFrames(page);
 
     const level = await page.evaluate(() => {
       const names = FS.readdir("Save").filter((n) => /^records-\d+\.rcd$/.test(n));
@@ -270,6 +245,5 @@ run("browser", async () => {
 
   console.log(`figures: first visit ${(figures.bytes / 1e6).toFixed(2)} MB compressed; ` +
     `page ready ${figures.ready} ms, title menu ${figures.title} ms after navigation; ` +
-    `play frame median ${figures.frameMedian?.toFixed(2)} ms (the program's part ${figures.programMedian?.toFixed(2)} ms), ` +
-    `95th percentile ${figures.frame95?.toFixed(2)} ms over ${figures.frames} frames`);
+    (figures.frames?.text ?? "no play frames"));
 });

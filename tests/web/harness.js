@@ -12,7 +12,7 @@ const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
 // The game's screens, in the order of its Screen enumeration, and what the
 // probe can tell about the running game.
 const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6 };
-const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3 };
+const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4 };
 
 const counts = { passed: 0, failed: 0 };
 function check(ok, what, detail = "") {
@@ -123,6 +123,56 @@ async function loadGame(page, navigate, start = pressEnter) {
   return { ready, title: Date.now() - started };
 }
 
+// The frames of play the tab has drawn so far (openGame times them): checks
+// that a frame fits in the game's frame period, and gives how many there
+// were, the median and 95th percentile of their times and the median of the
+// program's part, in milliseconds, with a line that says so.
+async function playFrames(page) {
+  const passes = await page.evaluate(() => window.passTimes);
+  const program = passes.map((p) => p[0]).sort((a, b) => a - b);
+  const times = passes.map((p) => p[1]).sort((a, b) => a - b);
+  const frames = {
+    count: times.length,
+    programMedian: program[Math.floor(program.length / 2)],
+    median: times[Math.floor(times.length / 2)],
+    percentile95: times[Math.floor(times.length * 0.95)],
+  };
+  check(frames.count > 50 && frames.median < 30, "a frame of play takes less than the frame period",
+    `median ${frames.median} ms over ${frames.count} frames`);
+  frames.text = `play frame median ${frames.median?.toFixed(2)} ms ` +
+    `(the program's part ${frames.programMedian?.toFixed(2)} ms), ` +
+    `95th percentile ${frames.percentile95?.toFixed(2)} ms over ${frames.count} frames`;
+  return frames;
+}
+
+// Waits for the hero to run on the ground, then holds the jump (`press`)
+// for 1.2 s and lets go (`release`) for 1.2 s, sampling the hero body's
+// height every 2 ms. Resolves to the ground's height, the heights, and how
+// many of them came before the release.
+async function holdJump(page, press, release) {
+  await page.waitForFunction(() => {
+    const y = _probeGame(1);
+    const same = window.lastY === y;
+    window.lastY = y;
+    return same && _probeGame(2) > 10;
+  }, { polling: 100, timeout: 10000 });
+  const ground = await probe(page, Probe.HeroY);
+  await page.evaluate(() => {
+    window.heights = [];
+    window.watch = setInterval(() => window.heights.push(_probeGame(1)), 2);
+  });
+  await press();
+  await sleep(1200);
+  const releasedAt = await page.evaluate(() => window.heights.length);
+  await release();
+  await sleep(1200);
+  const heights = await page.evaluate(() => {
+    clearInterval(window.watch);
+    return window.heights;
+  });
+  return { ground, heights, releasedAt };
+}
+
 function gzipBytes(file) {
   return zlib.gzipSync(fs.readFileSync(file)).length;
 }
@@ -149,5 +199,5 @@ function run(name, body) {
 
 module.exports = {
   Screen, Probe, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
-  openGame, loadGame, gzipBytes, downloadedBytes, run,
+  openGame, loadGame, holdJump, playFrames, gzipBytes, downloadedBytes, run,
 };

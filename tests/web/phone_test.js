@@ -1,0 +1,207 @@
+// Plays the browser version on a phone held sideways, by touches alone, and
+// checks what the page does for a phone: the picture's place, the pause
+// button, the request to turn an upright phone, no scrolling.
+//   node tests/web/phone_test.js BUILD_WEB
+// With SHOTS_DIR set, it keeps the README's phone screenshots there.
+"use strict";
+const path = require("path");
+const {
+  Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
+  holdJump, playFrames, run,
+} = require("./harness.js");
+
+const root = path.resolve(process.argv[2]);
+const shotsDir = process.env.SHOTS_DIR;
+const shot = (page, name) => shotsDir ? page.screenshot({ path: path.join(shotsDir, `phone-${name}.png`) }) : null;
+const Sideways = { width: 844, height: 390, isMobile: true, hasTouch: true };
+const Upright = { ...Sideways, width: 390, height: 844 };
+
+// Where the screens draw what a finger touches, in the game's 720 x 480
+// picture: the title menu's "Jouer", the end of a level's "Menu principal",
+// the middle of the level menu.
+const Play = [480, 250];
+const MainMenu = [250, 324];
+const Middle = [360, 240];
+
+// The on-page rectangle of the canvas, and of the page's corner buttons.
+const box = (page, id) => page.evaluate((id) => {
+  const element = document.getElementById(id);
+  if (element.hidden) return null;
+  const { left, top, right, bottom } = element.getBoundingClientRect();
+  return { left, top, right, bottom };
+}, id);
+
+// Where the point (x, y) of the game's picture is on the page.
+async function onPage(page, [x, y]) {
+  const canvas = await box(page, "canvas");
+  const scale = (canvas.right - canvas.left) / 720;
+  return { x: canvas.left + x * scale, y: canvas.top + y * scale };
+}
+
+async function tap(page, point) {
+  const { x, y } = await onPage(page, point);
+  await page.touchscreen.tap(x, y);
+}
+
+// The score, then again after `ms`: equal while the level stands still.
+async function scoreOver(page, ms) {
+  const before = await probe(page, Probe.Score);
+  await sleep(ms);
+  return [before, await probe(page, Probe.Score)];
+}
+
+// The picture keeps its shape and fills the screen's height or width on
+// the phones people hold sideways, centred, with the corner buttons beside
+// it where the bars are wide enough for them.
+async function checkLayout(page) {
+  const wrong = [];
+  for (const [width, height] of [[844, 390], [667, 375], [915, 412], [740, 360], [1024, 768]]) {
+    await page.setViewport({ ...Sideways, width, height });
+    await sleep(100);
+    const canvas = await box(page, "canvas");
+    const w = canvas.right - canvas.left, h = canvas.bottom - canvas.top;
+    const fills = Math.abs(h - height) < 1 || Math.abs(w - width) < 1;
+    const centred = Math.abs(canvas.left - (width - canvas.right)) < 1 &&
+      Math.abs(canvas.top - (height - canvas.bottom)) < 1;
+    const bars = (width - w) / 2 >= 52;
+    const beside = [];
+    for (const id of ["fullscreen", "pause"]) {
+      const button = await box(page, id);
+      beside.push(button !== null && (button.right <= canvas.left || button.left >= canvas.right));
+    }
+    if (Math.abs(w / h - 1.5) > 0.01 || !fills || !centred || (bars && !beside.every(Boolean))) {
+      wrong.push(`${width} x ${height}: picture ${w} x ${h} at ${canvas.left}, ${canvas.top}; ` +
+        `buttons beside it ${beside.join(", ")}`);
+    }
+  }
+  await page.setViewport(Sideways);
+  await sleep(100);
+  check(wrong.length === 0, "sideways, the picture keeps its shape, fills the screen and leaves the bars " +
+    "to the buttons", wrong.join("; "));
+}
+
+// No swipe scrolls the page, on the picture or beside it. (Headless
+// Chromium zooms on no pinch, whatever the page says, so that part waits
+// for a real phone.)
+async function checkNoScroll(page) {
+  for (const [x, y] of [[60, 300], [422, 300]]) {
+    await page.touchscreen.touchStart(x, y);
+    for (let step = 1; step <= 10; step++) await page.touchscreen.touchMove(x + step * 5, y - step * 25);
+    await page.touchscreen.touchEnd();
+  }
+  await sleep(300);
+  const view = await page.evaluate(() =>
+    [window.scrollX, window.scrollY, visualViewport.offsetLeft, visualViewport.offsetTop]);
+  check(view.join() === "0,0,0,0", "a swipe does not scroll the page",
+    `scroll ${view[0]}, ${view[1]}; visible part at ${view[2]}, ${view[3]}`);
+}
+
+run("phone", async () => {
+  const { server, base } = await startServer(root);
+  const browser = await launchBrowser();
+  const log = newLog();
+  try {
+    // The cover asks for a touch, and a tap on it starts the game.
+    const { page } = await openGame(browser, base, log, {
+      viewport: Sideways,
+      start: async (page) => {
+        const message = await page.$eval("#message", (m) => m.textContent);
+        check(message === "Touchez l'écran pour jouer.", "the cover asks a touch screen for a touch", message);
+        await page.touchscreen.tap(Sideways.width / 2, Sideways.height / 2);
+      },
+    });
+    check(await box(page, "pause") === null, "the pause button is hidden on the title menu");
+
+    await tap(page, Play);
+    await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.LevelMenu, 'a tap on "Jouer" opens the level menu');
+    await sleep(300);
+    await tap(page, Middle);
+    await waitForScreen(page, Screen.PlayLevel, 5000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.PlayLevel, "a tap in the middle of the level menu starts it");
+
+    // Once the hero runs on the ground, a finger held on the game lifts it
+    // as a held Space does, to 100 pixels, and lifted lets it fall back.
+    const centre = await onPage(page, Middle);
+    const { ground, heights, releasedAt } = await holdJump(page,
+      () => page.touchscreen.touchStart(centre.x, centre.y), () => page.touchscreen.touchEnd());
+    const top = ground - Math.min(...heights.slice(0, releasedAt));
+    const last = heights.slice(-5);
+    check(top === 100 && last.every((y) => Math.floor(y / 10) === Math.floor(ground / 10)),
+      "a held finger lifts the hero to 100 pixels, and lifted lets it come back to the ground",
+      `highest ${top} pixels up; at y ${last.join(" ")} after, on the ground at ${ground}`);
+
+    // The pause button: the level stands still, the button offers to go
+    // on, until a tap on the game.
+    await sleep(300);
+    await shot(page, "play");
+    const button = await box(page, "pause");
+    await page.touchscreen.tap((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    await sleep(200);
+    const paused = await scoreOver(page, 600);
+    const offers = await page.$eval("#pause", (b) => b.title);
+    await checkLayout(page);
+
+    // Upright, the page asks to turn the phone, over the whole game.
+    await page.setViewport(Upright);
+    await sleep(300);
+    const covered = await page.evaluate(() => {
+      const hint = document.getElementById("turn");
+      const over = [[0.5, 0.5], [0.1, 0.1], [0.9, 0.9]].every(([x, y]) =>
+        hint.contains(document.elementFromPoint(innerWidth * x, innerHeight * y)));
+      return [getComputedStyle(hint).display !== "none", over, hint.textContent.includes("Tournez votre appareil")];
+    });
+    await shot(page, "upright");
+    check(covered.every(Boolean), "held upright, the page asks to turn the phone and covers the game",
+      `shown ${covered[0]}, over the game ${covered[1]}, says so ${covered[2]}`);
+    await page.setViewport(Sideways);
+    await sleep(300);
+
+    await tap(page, Middle);
+    const resumed = await scoreOver(page, 600);
+    check(paused[0] === paused[1] && offers === "Reprendre" && resumed[1] > resumed[0],
+      "the pause button pauses the level, and a tap on the game goes on",
+      `score ${paused[0]}, ${paused[1]} 600 ms later, the button says "${offers}"; ` +
+      `${resumed[0]}, ${resumed[1]} after the tap`);
+
+    // Turned upright during play, the level waits for the phone to be turned back.
+    await page.setViewport(Upright);
+    await sleep(200);
+    const upright = await scoreOver(page, 600);
+    await page.setViewport(Sideways);
+    await sleep(200);
+    const back = await scoreOver(page, 600);
+    check(upright[0] === upright[1] && back[1] > back[0], "the level waits while the phone is upright",
+      `score ${upright[0]}, ${upright[1]} 600 ms later; ${back[0]}, ${back[1]} once sideways again`);
+
+    // Holding nothing, the hero falls into the first gap: the level's end,
+    // and a tap on "Menu principal" goes back to the title menu.
+    await waitForScreen(page, Screen.LevelEnd, 60000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.LevelEnd, "the hero falls out and the level ends");
+    const frames = await playFrames(page);
+    await sleep(500);
+    await tap(page, MainMenu);
+    await waitForScreen(page, Screen.TitleMenu, 5000).catch(() => {});
+    check(await probe(page, Probe.Screen) === Screen.TitleMenu, 'a tap on "Menu principal" opens the title menu');
+
+    // The full-screen button takes the page full screen, and shows again
+    // once it has left.
+    const corner = await box(page, "fullscreen");
+    await page.touchscreen.tap((corner.left + corner.right) / 2, (corner.top + corner.bottom) / 2);
+    await sleep(300);
+    const full = await page.evaluate(() => [document.fullscreenElement === document.documentElement,
+      document.getElementById("fullscreen").hidden]);
+    await page.evaluate(() => document.exitFullscreen());
+    await sleep(300);
+    full.push(await box(page, "fullscreen") !== null);
+    check(full.every(Boolean), "the full-screen button takes the page full screen, and is back once it left",
+      `full screen ${full[0]}, button hidden then ${full[1]}, back after ${full[2]}`);
+
+    await checkNoScroll(page);
+    check(log.errors.length === 0, "the console shows no error", log.errors.join(" | "));
+    console.log(`figures on a phone held sideways (${Sideways.width} x ${Sideways.height}): ${frames.text}`);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+});
