@@ -131,6 +131,26 @@ run("phone", async () => {
       "a held finger lifts the hero to 100 pixels, and lifted lets it come back to the ground",
       `highest ${top} pixels up; at y ${last.join(" ")} after, on the ground at ${ground}`);
 
+    // A second finger presses nothing again, and the first one lifting
+    // early leaves Space held until the last finger lifts: the hero still
+    // rises the whole 100 pixels.
+    const cdp = await page.target().createCDPSession();
+    const fingers = (type, ids) => cdp.send("Input.dispatchTouchEvent", {
+      type, touchPoints: ids.map((id) => ({ x: centre.x + 40 * id, y: centre.y, id })),
+    });
+    const twoFingers = await holdJump(page, async () => {
+      await fingers("touchStart", [0]);
+      await sleep(60);
+      await fingers("touchStart", [0, 1]);
+      await sleep(60);
+      await fingers("touchEnd", [1]);
+    }, () => fingers("touchEnd", []));
+    const twoTop = twoFingers.ground - Math.min(...twoFingers.heights.slice(0, twoFingers.releasedAt));
+    const twoLast = twoFingers.heights.slice(-5);
+    check(twoTop === 100 && twoLast.every((y) => Math.floor(y / 10) === Math.floor(twoFingers.ground / 10)),
+      "with two fingers, the hero floats until the last one lifts, then lands",
+      `highest ${twoTop} pixels up; at y ${twoLast.join(" ")} after, on the ground at ${twoFingers.ground}`);
+
     // The pause button: the level stands still, the button offers to go
     // on, until a tap on the game.
     await sleep(300);
