@@ -102,21 +102,42 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
     }
 }
 
-// A button pressed again while held (the browser's next finger) presses
-// nothing more; the wheel and the other buttons stand for nothing, and keys
-// are left alone.
-TEST(Pointer, HoldsSpaceOnceAndIgnoresOtherButtons) {
+// In a level the pointer holds Space once, however many fingers come down,
+// until the last one lifts (fingers lift in any order, and some browsers
+// lift several with one button release); the wheel and the other buttons
+// stand for nothing, and keys are left alone.
+TEST(Pointer, HoldsSpaceUntilTheLastFingerLifts) {
     PointerKeys pointer;
     PointerKeys::Target target;
     target.screen = On::PlayLevel;
     std::deque<SDL_Event> keys;
-    pointer.translate(buttonEvent(true, 10, 10), target, keys);
-    pointer.translate(buttonEvent(true, 500, 10), target, keys);
+    const auto finger = [&](bool down, int64_t id) {
+        pointer.translate(buttonEvent(down, 10, 10), target, keys);
+        down ? pointer.fingerDown(id) : pointer.fingerUp(id, keys);
+    };
+    finger(true, 7);
+    finger(true, 3);
     pointer.translate(buttonEvent(true, 10, 10, SDL_BUTTON_RIGHT), target, keys);
     pointer.translate(buttonEvent(true, 10, 10, SDL_BUTTON_WHEELUP), target, keys);
     pointer.translate(buttonEvent(false, 10, 10, SDL_BUTTON_WHEELUP), target, keys);
+    finger(false, 7);
+    EXPECT_EQ(keysOf(keys), " +space");
+    finger(true, 9);
     pointer.translate(buttonEvent(false, 10, 10), target, keys);
+    pointer.fingerUp(3, keys);
+    EXPECT_EQ(keysOf(keys), " +space");
+    pointer.fingerUp(9, keys);
     EXPECT_EQ(keysOf(keys), " +space -space");
+
+    // More fingers than are counted: Space still waits for all of them.
+    keys.clear();
+    for (int64_t id = 0; id < 12; ++id) {
+        finger(true, id);
+    }
+    for (int64_t id = 0; id < 11; ++id) {
+        finger(false, id);
+    }
+    EXPECT_EQ(keysOf(keys), " +space");
 
     SDL_Event key{};
     key.type = SDL_KEYDOWN;

@@ -53,33 +53,40 @@ bool PointerKeys::translate(const SDL_Event& event, const Target& target,
 #ifdef __EMSCRIPTEN__
         // Each finger also came as a button event; these only count them.
         case SDL_FINGERDOWN:
-            if (std::find(fingers_.begin(), fingers_.begin() + fingerCount_,
-                          event.tfinger.fingerId) == fingers_.begin() + fingerCount_) {
-                if (fingerCount_ < MaxFingers) {
-                    fingers_[fingerCount_++] = event.tfinger.fingerId;
-                } else {
-                    fingersOverflowed_ = true;
-                }
-            }
+            fingerDown(event.tfinger.fingerId);
             return true;
-        case SDL_FINGERUP: {
-            const auto end = fingers_.begin() + fingerCount_;
-            const auto found = std::find(fingers_.begin(), end, event.tfinger.fingerId);
-            if (found != end) {
-                *found = fingers_[--fingerCount_];
-            }
-            if (fingerCount_ == 0) {
-                fingersOverflowed_ = false;
-            }
-            releaseIfLifted(keys);
+        case SDL_FINGERUP:
+            fingerUp(event.tfinger.fingerId, keys);
             return true;
-        }
         case SDL_FINGERMOTION:
             return true;
 #endif
         default:
             return false;
     }
+}
+
+void PointerKeys::fingerDown(int64_t finger) {
+    const auto end = fingers_.begin() + fingerCount_;
+    if (std::find(fingers_.begin(), end, finger) != end) {
+        return;
+    }
+    if (fingerCount_ < MaxFingers) {
+        fingers_[fingerCount_++] = finger;
+    } else {
+        ++uncountedFingers_;
+    }
+}
+
+void PointerKeys::fingerUp(int64_t finger, std::deque<SDL_Event>& keys) {
+    const auto end = fingers_.begin() + fingerCount_;
+    const auto found = std::find(fingers_.begin(), end, finger);
+    if (found != end) {
+        *found = fingers_[--fingerCount_];
+    } else if (uncountedFingers_ > 0) {
+        --uncountedFingers_;
+    }
+    releaseIfLifted(keys);
 }
 
 void PointerKeys::press(const Target& target, int windowX, int windowY,
@@ -138,7 +145,7 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
 }
 
 void PointerKeys::releaseIfLifted(std::deque<SDL_Event>& keys) {
-    if (spaceHeld_ && !buttonDown_ && fingerCount_ == 0 && !fingersOverflowed_) {
+    if (spaceHeld_ && !buttonDown_ && fingerCount_ == 0 && uncountedFingers_ == 0) {
         spaceHeld_ = false;
         keys.push_back(keyEvent(SDL_KEYUP, SDLK_SPACE));
     }

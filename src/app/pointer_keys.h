@@ -41,6 +41,11 @@ class PointerKeys {
     // left alone (false).
     bool translate(const SDL_Event& event, const Target& target, std::deque<SDL_Event>& keys);
 
+    // A finger came down or lifted (the browser's finger events, which
+    // follow each finger's button event). Space waits for the last finger.
+    void fingerDown(int64_t finger);
+    void fingerUp(int64_t finger, std::deque<SDL_Event>& keys);
+
     // Where each title entry and each end-of-level choice is drawn on the
     // 720 x 480 picture.
     static constexpr int TitleEntryCount = 3;
@@ -52,11 +57,11 @@ class PointerKeys {
     void releaseIfLifted(std::deque<SDL_Event>& keys);
 
     bool buttonDown_ = false;
-    // The fingers on the screen, by the browser's identifier; a finger that
-    // does not fit counts as down until all the others are lifted.
+    // The fingers on the screen, by the browser's identifier; those that do
+    // not fit are only counted.
     static constexpr int MaxFingers = 10;
     std::array<int64_t, MaxFingers> fingers_{};
     int fingerCount_ = 0;
-    bool fingersOverflowed_ = false;
+    int uncountedFingers_ = 0;
     bool spaceHeld_ = false;  // pressed by the pointer in a level
 };
