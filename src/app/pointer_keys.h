@@ -55,7 +55,8 @@ class PointerKeys {
     // The fingers on the screen, by the browser's identifier; a finger that
     // does not fit counts as down until all the others are lifted.
     static constexpr int MaxFingers = 10;
-    std::array<int64_t, MaxFingers> fingers_{};
+    // Only the browser tells of fingers (unused on the desktop).
+    [[maybe_unused]] std::array<int64_t, MaxFingers> fingers_{};
     int fingerCount_ = 0;
     bool fingersOverflowed_ = false;
     bool spaceHeld_ = false;  // pressed by the pointer in a level
