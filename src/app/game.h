@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "actors/body.h"
 #include "actors/hero.h"
@@ -17,6 +18,7 @@
 #include "gfx/animation.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
+#include "screens/replay_file.h"
 #include "sound/fsound.h"
 #include "world/level.h"
 
@@ -148,6 +150,13 @@ class Game {
     bool spaceDown = false;       // as the keyboard (or pad) has it now
     bool heroHoldsSpace = false;  // as the hero last heard, when the pause began
 
+    // The run being played, kept as a replay when it makes a record: the
+    // space bar as the hero heard it, each event with the frame it came
+    // before, which is all a replay needs to be exact.
+    std::vector<ReplayEvent> runEvents;
+    int32_t playedFrames = 0;
+    bool runRecorded = true;  // false once the run holds more events than a replay may
+
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers
     // Keys a pad, mouse or finger event stood for, not handled yet.
@@ -158,6 +167,8 @@ class Game {
     bool handlePauseEvent();
     void beginPause();
     void endPause();
+    void recordSpace(bool press);
+    void writeRecordRun(int32_t score);
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
     bool sdlStarted = false;

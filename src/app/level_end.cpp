@@ -6,6 +6,7 @@
 
 #include "app/game.h"
 #include "screens/records.h"
+#include "screens/replay_file.h"
 
 void Game::showLevelEnd() {
     endChoice = 3;
@@ -24,6 +25,7 @@ void Game::showLevelEnd() {
             // Kept for the rest of the run even if the file cannot be written.
             writeRecordFile(currentLevel, score);
             record = score;
+            writeRecordRun(score);
         }
         shownRecord = record;
     }
@@ -43,6 +45,21 @@ void Game::showLevelEnd() {
         nextScreen = Screen::TitleMenu;
     } else {
         nextScreen = Screen::End;
+    }
+}
+
+// Kept after the record, which never waits for it nor depends on it. A run
+// that cannot be written (or holds too many events) leaves the record
+// without a replay: the last record's run is removed rather than shown as
+// this one.
+void Game::writeRecordRun(int32_t score) {
+    ReplayData run;
+    run.levelFingerprint = level ? level->fileFingerprint : 0;
+    run.score = score;
+    run.frames = playedFrames;
+    run.events = runEvents;
+    if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run)) {
+        std::remove(replayFileName(currentLevel).c_str());
     }
 }
 

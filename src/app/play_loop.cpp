@@ -44,6 +44,9 @@ void Game::handlePlayEvent() {
     // While paused it hears nothing; endPause tells it of a release.
     if (hero && !paused()) {
         hero->handleEvent(event);
+        if (spaceKey) {
+            recordSpace(spaceDown);
+        }
     }
     if (event.type == SDL_KEYDOWN) {
         if (event.key.keysym.sym == SDLK_ESCAPE) {
@@ -126,7 +129,12 @@ void Game::endPause() {
         release.key.state = SDL_RELEASED;
         release.key.keysym.sym = SDLK_SPACE;
         hero->handleEvent(release);
+        recordSpace(false);
     }
+}
+
+void Game::recordSpace(bool press) {
+    runRecorded = runRecorded && addReplayEvent(runEvents, playedFrames + 1, press);
 }
 
 void Game::drawPlayFrame() {
@@ -141,6 +149,7 @@ void Game::drawPlayFrame() {
         blitToScreen(pauseImage.get(), where);
         return;
     }
+    ++playedFrames;
     level->runFrame();
     hero->update();
 

@@ -41,6 +41,9 @@ void Game::startGame(int32_t levelIndex) {
     pausedByKey = false;
     pausedByFocusLoss = false;
     spaceDown = false;
+    runEvents.clear();
+    playedFrames = 0;
+    runRecorded = true;
     currentLevel = levelIndex;
     nextScreen = Screen::PlayLevel;
 }

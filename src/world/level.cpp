@@ -5,6 +5,7 @@
 #include <iostream>
 #include <vector>
 
+#include "util/fingerprint.h"
 #include "util/keyword_text.h"
 #include "util/regular_file.h"
 #include "world/cell_coverage.h"
@@ -103,6 +104,7 @@ void Level::loadLevelFile() {
                   << std::endl;
         return;
     }
+    fileFingerprint = fingerprintOf(contents);
     LevelFileData data;
     data.backgroundPath = backgroundPath;
     data.overlayPath = overlayPath;

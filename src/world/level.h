@@ -69,6 +69,7 @@ class Level {
     SurfacePtr scoreSurface;
     SDL_Rect scoreRect{550, 0, 0, 0};
     std::string levelPath;
+    uint64_t fileFingerprint = 0;  // of the level file read, to tie a recorded run to it
     std::string overlayPath, extraImagePath, backgroundPath, tile0Path, tile1Path;
     SurfacePtr overlay, extraImage, background;
     SDL_Rect overlayRect{0, 0, 0, 0};

@@ -234,18 +234,6 @@ HeroMotion applyInput(HeroMotion motion, SpaceInput input) {
     return motion;
 }
 
-int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid) {
-    motion.step(body);
-    const int32_t cell = cellAt(grid, body.gridColumn, body.gridRow - 2);
-    if (cell == Bonus) {
-        return 1 + 50;
-    }
-    if (cell == Enemy) {
-        return 1 - 100;
-    }
-    return 1;
-}
-
 SearchResult searchLevel(const int32_t* grid, const SearchOptions& options) {
     SearchResult result;
     const int32_t lastColumn = std::clamp(options.lastColumn, HeroColumnOffset, GridColumns - 1);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "actors/hero_motion.h"
+#include "actors/play_frame.h"
 
 #include "world/cell_code.h"
 #include "world/level_file.h"
@@ -44,10 +45,6 @@ struct Choice {
 // input that gives it, so a replayed run uses the plainest keys. Without
 // airJumps, "release then press" is left out while the hero is off the ground.
 int32_t distinctChoices(const HeroMotion& motion, bool airJumps, std::array<Choice, 5>& out);
-
-// One frame of the play loop for one state: the hero's update, then the cell
-// two rows above the body. Returns the score change; the body holds the rest.
-int32_t playFrame(Body& body, HeroMotion& motion, const int32_t* grid);
 
 // Reads a level file with the game's parser into `grid` (GridCells cells).
 // False, having said why on the standard output as `tool`, when it cannot.
