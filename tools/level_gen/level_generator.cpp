@@ -302,7 +302,7 @@ void Builder::steppingStones(int32_t d) {
     constexpr int32_t PitLength = 150;  // past a held float's 120 or so columns
     const int32_t top = current_.top;
     int32_t column = current_.last + 1 + spacing;
-    while (column + width + spacing - current_.last - 1 < PitLength) {
+    while (column - current_.last - 1 < PitLength) {
         stone(column, width, top, true);
         column += width + spacing;
     }
