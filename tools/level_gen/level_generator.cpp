@@ -76,6 +76,9 @@ class Builder {
     void enemy(int32_t d);
     void enemyPair(int32_t d);
     void highRoad(int32_t d);
+    void floatChain(int32_t d);
+    void steppingStones(int32_t d);
+    void bonusPit(int32_t d);
 
   private:
     void block(const PlannedBlock& planned);
@@ -277,12 +280,57 @@ void Builder::highRoad(int32_t d) {
     ground(0, 0, exitRun(d));
 }
 
+// A chain of gaps too wide to clear without floating past the top of a held
+// jump, each ending on a small island of ground: every crossing is a long
+// hold and a release timed to come down on the island. Wider gaps, narrower
+// islands and more of them as it gets harder.
+void Builder::floatChain(int32_t d) {
+    const int32_t count = 2 + (d + 1) / 2;
+    const int32_t island = 30 - 4 * d;
+    for (int32_t i = 0; i < count; ++i) {
+        ground(40 + 2 * d + rng_.range(0, 3), 0, island);
+    }
+    ground(40 + 2 * d + rng_.range(0, 3), 0, exitRun(d));
+}
+
+// A pit longer than any float with a row of posts at the ground's height,
+// crossed in short hops from one to the next; narrower posts further apart as
+// it gets harder.
+void Builder::steppingStones(int32_t d) {
+    const int32_t width = 8 - d;
+    const int32_t spacing = 3 + (d + 1) / 2;
+    constexpr int32_t PitLength = 150;  // past a held float's 120 or so columns
+    const int32_t top = current_.top;
+    int32_t column = current_.last + 1 + spacing;
+    while (column - current_.last - 1 < PitLength) {
+        stone(column, width, top, true);
+        column += width + spacing;
+    }
+    ground(column - current_.last - 1, 0, exitRun(d));
+}
+
+// A gap that a held jump floats over, with bonuses at a runner's waist over a
+// post low in the pit: they are worth a landing on the post and a jump out of
+// the pit, the safe line leaves them. The post is narrower and lower as it
+// gets harder.
+void Builder::bonusPit(int32_t d) {
+    const int32_t side = 16 + 3 * d;
+    const int32_t width = 16 - d;
+    const int32_t top = std::min(current_.top + 2 + d / 2, LowestGround + 1);
+    const int32_t first = current_.last + 1 + side;
+    stone(first, width, top, true);
+    for (int32_t column = first; column < first + width; ++column) {
+        placeBonus(column, top - 3);
+    }
+    ground(2 * side + width, 0, exitRun(d));
+}
+
 // Every block a seed file may name, and what lays it out.
 struct BlockKind {
     const char* name;
     void (Builder::*lay)(int32_t difficulty);
 };
-const std::array<BlockKind, 11> BlockKinds = {{
+const std::array<BlockKind, 14> BlockKinds = {{
     {"flat", &Builder::flat},
     {"gap", &Builder::gap},
     {"ledge-up", &Builder::ledgeUp},
@@ -294,6 +342,9 @@ const std::array<BlockKind, 11> BlockKinds = {{
     {"enemy", &Builder::enemy},
     {"enemy-pair", &Builder::enemyPair},
     {"high-road", &Builder::highRoad},
+    {"float", &Builder::floatChain},
+    {"stepping-stones", &Builder::steppingStones},
+    {"bonus-pit", &Builder::bonusPit},
 }};
 
 void Builder::block(const PlannedBlock& planned) {
