@@ -60,8 +60,7 @@ class PointerKeys {
     // The fingers on the screen, by the browser's identifier; those that do
     // not fit are only counted.
     static constexpr int MaxFingers = 10;
-    // Only the browser tells of fingers (unused on the desktop).
-    [[maybe_unused]] std::array<int64_t, MaxFingers> fingers_{};
+    std::array<int64_t, MaxFingers> fingers_{};
     int fingerCount_ = 0;
     int uncountedFingers_ = 0;
     bool spaceHeld_ = false;  // pressed by the pointer in a level
