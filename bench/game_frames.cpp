@@ -10,6 +10,7 @@
 // play_frame_ms   one play frame (white fill, drawPlayFrame, SDL_Flip) on the
 //                 busiest stretch of the shipped levels: the 72 visible
 //                 columns holding the most non-empty cells in rows 0 to 47.
+// play_frame_ghost_ms  the same, racing a ghost drawn in every frame.
 // title_frame_ms  one title-menu frame (white fill, drawTitleFrame, SDL_Flip).
 //
 // The game's messages go to the standard error stream; the standard output
@@ -180,23 +181,45 @@ int main(int argc, char** argv) {
     const HeroMotion motionAtStart = game.hero->motion;
     const int32_t waistIndex = cellIndex(busiest.column + HeroScreenColumn, HeroWaistRow);
     const int32_t waistCell = waistIndex < 0 ? int32_t{Empty} : game.level->grid[waistIndex];
-    std::vector<double> playTimes;
-    for (int frame = 0; frame < playFrames; ++frame) {
-        game.camera.column = busiest.column - game.level->scrollStep;
-        *game.body = bodyAtStart;
-        game.hero->motion = motionAtStart;
-        if (waistIndex >= 0) {
-            game.level->grid[waistIndex] = waistCell;
+    auto timePlayFrames = [&] {
+        std::vector<double> times;
+        for (int frame = 0; frame < playFrames; ++frame) {
+            game.camera.column = busiest.column - game.level->scrollStep;
+            *game.body = bodyAtStart;
+            game.hero->motion = motionAtStart;
+            if (waistIndex >= 0) {
+                game.level->grid[waistIndex] = waistCell;
+            }
+            const double start = bench::nowMs();
+            drawOnePlayFrame(game);
+            times.push_back(bench::nowMs() - start);
         }
-        const double start = bench::nowMs();
-        drawOnePlayFrame(game);
-        playTimes.push_back(bench::nowMs() - start);
+        return times;
+    };
+    game.ghostShown = false;
+    const std::vector<double> playTimes = timePlayFrames();
+
+    // The same frames racing a ghost that runs on a floor all the way, so
+    // that it is stepped and drawn in every one.
+    std::vector<int32_t> floor(GridCells, Empty);
+    for (int32_t column = 0; column < GridColumns; ++column) {
+        floor[cellIndex(column, 30)] = Tile0;
+    }
+    ReplayData run;
+    run.frames = MaxReplayFrames;
+    game.ghost.start(floor.data(), run, *game.hero);
+    game.ghostShown = true;
+    const std::vector<double> ghostTimes = timePlayFrames();
+    if (game.ghost.runner() == nullptr) {
+        std::fprintf(stderr, "the ghost did not last the frames\n");
+        return 1;
     }
 
     bench::printFigure("level_start_ms", slowestStart, "ms");
     bench::printFigure("level_start_cpu_ms", slowestStartCpu, "ms");
     bench::printFigure("level_first_start_ms", firstStart, "ms");
     bench::printFigure("play_frame_ms", bench::median(playTimes), "ms");
+    bench::printFigure("play_frame_ghost_ms", bench::median(ghostTimes), "ms");
     bench::printFigure("title_frame_ms", bench::median(titleTimes), "ms");
     return 0;
 }

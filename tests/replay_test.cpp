@@ -56,6 +56,7 @@ const std::vector<KeyAt> Keys = {
 struct Frame {
     int32_t score;
     int32_t y;
+    int32_t ghostY;  // -1 without a ghost on its way
 };
 
 class ReplayTest : public ::testing::Test {
@@ -73,12 +74,13 @@ class ReplayTest : public ::testing::Test {
     // Plays level 0 with Keys through the game's event queue, as the play
     // loop does, then leaves the end-of-level screen; returns each played
     // frame's score and height.
-    std::vector<Frame> playAndEnd() {
+    std::vector<Frame> playAndEnd(const std::vector<KeyAt>& keys = Keys) {
         std::vector<Frame> frames;
         game->startGame(0);
         game->running = true;
+        game->levelEnded = false;  // as playLevel starts
         for (int tick = 1; !game->levelEnded && tick < 2000; ++tick) {
-            for (const KeyAt& key : Keys) {
+            for (const KeyAt& key : keys) {
                 if (key.tick == tick) {
                     if (key.type == SDL_KEYDOWN) {
                         pushKey(key.key, true);
@@ -94,7 +96,8 @@ class ReplayTest : public ::testing::Test {
             game->fillWhite();
             game->drawPlayFrame();
             if (!paused) {
-                frames.push_back({game->level->score, game->body->y});
+                const ReplayRunner* ghost = game->ghost.runner();
+                frames.push_back({game->level->score, game->body->y, ghost ? ghost->body.y : -1});
             }
         }
         pushKey(SDLK_SPACE);
@@ -134,6 +137,39 @@ TEST_F(ReplayTest, ARecordRunSavedAndLoadedReplaysEveryFrame) {
     }
     EXPECT_FALSE(ghost.step());
     EXPECT_LT(lowest, 290 - 50);  // the run did jump
+}
+
+// The record run raced while the level is played with other keys: the
+// ghost's height is the record run's in every frame until it falls out,
+// shown or hidden, and the play itself is the same with or without it.
+TEST_F(ReplayTest, TheGhostFollowsTheRecordRunAndChangesNoPlay) {
+    const std::vector<Frame> record = playAndEnd();
+    const std::vector<KeyAt> oneJump = {{140, SDLK_SPACE, SDL_KEYDOWN},
+                                        {148, SDLK_SPACE, SDL_KEYUP}};
+    ASSERT_TRUE(game->ghostShown);
+    const std::vector<Frame> shown = playAndEnd(oneJump);
+    ASSERT_FALSE(shown.empty());
+    // No better than the record: the record run stays the one raced.
+    ASSERT_LE(shown.back().score, record.back().score);
+    game->ghostShown = false;
+    const std::vector<Frame> hidden = playAndEnd(oneJump);
+    std::filesystem::remove("Save/replay-0.rpl");
+    const std::vector<Frame> alone = playAndEnd(oneJump);
+
+    ASSERT_EQ(shown.size(), alone.size());
+    ASSERT_EQ(hidden.size(), alone.size());
+    bool apart = false;
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+        const int32_t ghostY = i + 1 < record.size() ? record[i].y : -1;
+        for (const std::vector<Frame>* raced : {&shown, &hidden}) {
+            ASSERT_EQ((*raced)[i].score, alone[i].score) << "frame " << i + 1;
+            ASSERT_EQ((*raced)[i].y, alone[i].y) << "frame " << i + 1;
+            ASSERT_EQ((*raced)[i].ghostY, ghostY) << "frame " << i + 1;
+        }
+        EXPECT_EQ(alone[i].ghostY, -1);
+        apart = apart || ghostY != alone[i].y;
+    }
+    EXPECT_TRUE(apart);  // the ghost was not simply the hero
 }
 
 // What a hostile or damaged text is refused for; the good text round-trips.

@@ -1,4 +1,5 @@
 #include "app/game.h"
+#include "screens/settings.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -124,6 +125,7 @@ bool Game::startUp() {
     menuConfirmed = false;
     SDL_ShowCursor(SDL_DISABLE);
     currentLevel = 2;
+    ghostShown = readSettings().ghostShown;
     nextScreen = Screen::LoadStory;
     return true;
 }
@@ -152,6 +154,7 @@ Game::~Game() {
     recordTextSurface.reset();
     titleAnimation.reset();
     endAnimation.reset();
+    ghost.clear();
     level.reset();
     hero.reset();
     body.reset();

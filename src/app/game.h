@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "actors/body.h"
+#include "actors/ghost.h"
 #include "actors/hero.h"
 #include "app/camera.h"
 #include "app/gamepad_keys.h"
@@ -157,6 +158,11 @@ class Game {
     int32_t playedFrames = 0;
     bool runRecorded = true;  // false once the run holds more events than a replay may
 
+    // The level's record run raced as a ghost; G shows or hides it, and the
+    // choice is kept in the settings file.
+    Ghost ghost;
+    bool ghostShown = true;
+
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers
     // Keys a pad, mouse or finger event stood for, not handled yet.
@@ -168,6 +174,7 @@ class Game {
     void beginPause();
     void endPause();
     void recordSpace(bool press);
+    void toggleGhost();
     void writeRecordRun(int32_t score);
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/game.h"
+#include "screens/settings.h"
 #include "world/cell_code.h"
 
 // SDL_Rect positions are 16-bit; a far-off value is clamped rather than
@@ -53,6 +54,8 @@ void Game::handlePlayEvent() {
             running = false;
         } else if (event.key.keysym.sym == SDLK_LEFT && level) {
             level->scrollStep = 1;
+        } else if (event.key.keysym.sym == SDLK_g) {
+            toggleGhost();
         }
     } else if (event.type == SDL_QUIT) {
         running = false;
@@ -137,6 +140,13 @@ void Game::recordSpace(bool press) {
     runRecorded = runRecorded && addReplayEvent(runEvents, playedFrames + 1, press);
 }
 
+void Game::toggleGhost() {
+    ghostShown = !ghostShown;
+    Settings settings;
+    settings.ghostShown = ghostShown;
+    writeSettings(settings);
+}
+
 void Game::drawPlayFrame() {
     if (!level || !hero || !body) {
         return;
@@ -151,6 +161,7 @@ void Game::drawPlayFrame() {
     }
     ++playedFrames;
     level->runFrame();
+    ghost.stepAndDraw(ghostShown);  // under the hero
     hero->update();
 
     // The hero takes what lies at its waist, two rows above its body's cell.

@@ -1,7 +1,9 @@
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/game.h"
+#include "screens/replay_loader.h"
 #include "screens/story.h"
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
@@ -26,6 +28,7 @@ void Game::startGame(int32_t levelIndex) {
     // Release the previous play first: the hero before its body, the body
     // before the grid it points into, so nothing ever points at freed memory
     // (and two 3 MB levels are never alive at once).
+    ghost.clear();
     hero.reset();
     body.reset();
     level.reset();
@@ -44,6 +47,10 @@ void Game::startGame(int32_t levelIndex) {
     runEvents.clear();
     playedFrames = 0;
     runRecorded = true;
+    ReplayData record;
+    if (loadReplay(levelIndex, levelFiles[levelIndex], record)) {
+        ghost.start(level->grid.data(), std::move(record), *hero);
+    }
     currentLevel = levelIndex;
     nextScreen = Screen::PlayLevel;
 }

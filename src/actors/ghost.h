@@ -1,0 +1,48 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "actors/hero_file.h"
+#include "actors/replay_runner.h"
+#include "gfx/surface.h"
+#include "screens/replay_file.h"
+
+class Hero;
+
+// The record run's hero, raced while a level is played: its replay is
+// played one frame for each play frame, on the level's own grid, and drawn
+// with faded copies of the hero's pictures. It only reads the grid (a bonus
+// the player took is no solid cell, so the run's heights stay the same), and
+// plays no sound.
+class Ghost {
+  public:
+    // Races `replay` on `grid` (which must outlive the race), drawn with the
+    // hero's frames as they are now.
+    void start(const int32_t* grid, ReplayData replay, const Hero& hero);
+    // No race: frees the replay and the pictures.
+    void clear();
+
+    // One play frame, after the level has scrolled: the run's next frame,
+    // drawn when `shown`. Stepped even when hidden, so that it is in step
+    // again when shown. Once the run has fallen out it is gone.
+    void stepAndDraw(bool shown);
+
+    // The run being raced, while it is still on its way; else null.
+    const ReplayRunner* runner() const;
+
+    // How opaque the faded pictures are, of 255.
+    static constexpr Uint8 Alpha = 110;
+
+  private:
+    ReplayData replay_;
+    std::unique_ptr<ReplayRunner> runner_;
+    std::array<SurfacePtr, MaxHeroFrames> frames_;
+};
+
+// A copy of `picture` drawn at `alpha` of its opacity (per pixel where it has
+// an alpha channel, else for the whole surface); null for a null picture.
+SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha);
