@@ -152,6 +152,7 @@ Game::~Game() {
     pausedFrame.reset();
     damageImage.reset();
     recordTextSurface.reset();
+    watchLabel.reset();
     titleAnimation.reset();
     endAnimation.reset();
     ghost.clear();
@@ -192,6 +193,9 @@ void Game::runNextScreen() {
             break;
         case Screen::PlayLevel:
             playLevel();
+            break;
+        case Screen::WatchRecord:
+            watchRecord();
             break;
         case Screen::LevelEnd:
             showLevelEnd();
@@ -236,6 +240,7 @@ PointerKeys::Target Game::pointerTarget() const {
             target.screen = PointerKeys::Screen::LevelMenu;
             break;
         case Screen::PlayLevel:
+        case Screen::WatchRecord:  // a tap is Space, which ends the watch
             target.screen = PointerKeys::Screen::PlayLevel;
             break;
         case Screen::LevelEnd:

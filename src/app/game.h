@@ -39,6 +39,7 @@ enum class Screen {
     LevelMenu,
     StartGame,  // with nextLevelIndex
     PlayLevel,
+    WatchRecord,  // with nextLevelIndex and watchedRun
     LevelEnd,
     End,
 };
@@ -70,6 +71,7 @@ class Game {
     void showLevelMenu();
     void startGame(int32_t levelIndex);
     void playLevel();
+    void watchRecord();
     void showLevelEnd();
 
     // Their event handling and frame drawing, one member each so that tests
@@ -80,6 +82,10 @@ class Game {
     void drawLevelMenuFrame();
     void handlePlayEvent();
     void drawPlayFrame();
+    // Starts level `levelIndex` for watching watchedRun; false when it cannot.
+    bool beginWatch(int32_t levelIndex);
+    void handleWatchEvent();
+    void drawWatchFrame();
     bool paused() const { return pausedByKey || pausedByFocusLoss; }
     void handleLevelEndEvent();
     void drawLevelEndFrame();
@@ -162,6 +168,13 @@ class Game {
     // choice is kept in the settings file.
     Ghost ghost;
     bool ghostShown = true;
+
+    // The record run R plays from the level menu: its keys are given to the
+    // hero at their frames while the level plays as it did.
+    ReplayData watchedRun;
+    std::size_t watchedEvent = 0;
+    SurfacePtr watchLabel;                // "Record", in the score's font
+    int32_t levelMenuFirstSelection = 0;  // the level highlighted on entering the menu
 
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers

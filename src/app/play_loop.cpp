@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/game.h"
+#include "app/key_event.h"
 #include "screens/settings.h"
 #include "world/cell_code.h"
 
@@ -126,12 +127,7 @@ void Game::endPause() {
     // A space bar let go during the pause is heard now, so that the hero does
     // not float on for a key no longer held.
     if (hero && heroHoldsSpace && !spaceDown) {
-        SDL_Event release{};
-        release.type = SDL_KEYUP;
-        release.key.type = SDL_KEYUP;
-        release.key.state = SDL_RELEASED;
-        release.key.keysym.sym = SDLK_SPACE;
-        hero->handleEvent(release);
+        hero->handleEvent(keyEvent(SDL_KEYUP, SDLK_SPACE));
         recordSpace(false);
     }
 }

@@ -1,4 +1,5 @@
 #include "app/game.h"
+#include "screens/replay_loader.h"
 
 // The highest level index the menu lets the player highlight: the records
 // and the level pictures end at ten levels, whatever the saved game says.
@@ -10,12 +11,19 @@ static int32_t lastSelectableLevel(int32_t levelCount) {
 
 void Game::showLevelMenu() {
     menuConfirmed = false;
-    selection = 0;
+    selection = levelMenuFirstSelection;
+    levelMenuFirstSelection = 0;
+    watchedRun = ReplayData{};
     running = true;
     // One event per pass: a burst of presses is taken one press per frame
     // step, and whatever follows the confirming Space waits for the next
     // screen.
     runScreenLoop([this] { handleLevelMenuEvent(); }, [this] { drawLevelMenuFrame(); }, true);
+    if (watchedRun.frames > 0) {
+        nextScreen = Screen::WatchRecord;
+        nextLevelIndex = selection;
+        return;
+    }
     if (!menuConfirmed) {
         nextScreen = Screen::End;
         return;
@@ -49,6 +57,12 @@ void Game::handleLevelMenuEvent() {
     if (key == SDLK_RIGHT && selection < lastSelectableLevel(levelCount)) {
         FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
         ++selection;
+    }
+    // The highlighted level's record run, when it has one that replays.
+    if (key == SDLK_r && selection >= 0 && selection < levelCount && selection < MaxLevelFiles &&
+        loadReplay(selection, levelFiles[selection], watchedRun)) {
+        FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
+        running = false;
     }
     if (key == SDLK_SPACE) {
         FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
