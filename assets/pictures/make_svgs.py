@@ -879,7 +879,10 @@ def level_choice(n):
         body += shadowed_text(705, 236, 40, "▶", GOLD, 5)
     body += shadowed_text(490, 408, 56, f"Niveau {n}", GOLD, 8)
     body += text(490, 440, 21, t["name"], fill="#ffffff", stroke_width=4)
-    body += hint(490, 470, "← → : choisir" + GAP + "Espace : jouer")
+    small_gap = "\u00a0" * 4
+    body += hint(
+        482, 470, "← → : choisir" + small_gap + "Espace : jouer" + small_gap + "R : voir le record"
+    )
     return svg(720, 480, body, defs + frame_defs)
 
 

@@ -153,6 +153,7 @@ Game::~Game() {
     damageImage.reset();
     recordTextSurface.reset();
     watchLabel.reset();
+    watchLabelOutline.reset();
     titleAnimation.reset();
     endAnimation.reset();
     ghost.clear();

@@ -173,7 +173,8 @@ class Game {
     // hero at their frames while the level plays as it did.
     ReplayData watchedRun;
     std::size_t watchedEvent = 0;
-    SurfacePtr watchLabel;                // "Record", in the score's font
+    SurfacePtr watchLabel;  // "Record", in the score's font, and its outline
+    SurfacePtr watchLabelOutline;
     int32_t levelMenuFirstSelection = 0;  // the level highlighted on entering the menu
 
     GamepadKeys gamepad;

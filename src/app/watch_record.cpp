@@ -28,7 +28,11 @@ bool Game::beginWatch(int32_t levelIndex) {
     ghost.clear();  // the run itself is on show
     watchedEvent = 0;
     if (font && !watchLabel) {
-        watchLabel.reset(TTF_RenderText_Blended(font.get(), "Record", SDL_Color{0, 0, 0, 0}));
+        // Gold outlined in the sprites' ink, as the menus' titles are.
+        watchLabel.reset(
+            TTF_RenderText_Blended(font.get(), "Record", SDL_Color{0xf0, 0xc5, 0x41, 0}));
+        watchLabelOutline.reset(
+            TTF_RenderText_Blended(font.get(), "Record", SDL_Color{0x1f, 0x2a, 0x1c, 0}));
     }
     levelEnded = false;
     running = true;
@@ -53,6 +57,13 @@ void Game::drawWatchFrame() {
         ++watchedEvent;
     }
     drawPlayFrame();
-    SDL_Rect where{20, 10, 0, 0};
+    static constexpr Sint16 Outline[][2] = {{-3, 0},  {3, 0},  {0, -3}, {0, 3},
+                                            {-2, -2}, {2, -2}, {-2, 2}, {2, 2}};
+    for (const auto& offset : Outline) {
+        SDL_Rect where{static_cast<Sint16>(20 + offset[0]), static_cast<Sint16>(6 + offset[1]), 0,
+                       0};
+        blitToScreen(watchLabelOutline.get(), where);
+    }
+    SDL_Rect where{20, 6, 0, 0};
     blitToScreen(watchLabel.get(), where);
 }
