@@ -24,6 +24,15 @@ using namespace play;
 
 namespace {
 
+SDL_Event padButton(Uint8 button) {
+    SDL_Event event{};
+    event.type = SDL_JOYBUTTONDOWN;
+    event.jbutton.type = SDL_JOYBUTTONDOWN;
+    event.jbutton.button = button;
+    event.jbutton.state = SDL_PRESSED;
+    return event;
+}
+
 class WatchRecordTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -88,16 +97,19 @@ TEST_F(WatchRecordTest, RPlaysTheRecordRunWithItsScoreAndAnyKeyEndsIt) {
     EXPECT_EQ(game->playedFrames, run.frames);
     EXPECT_LT(top, 290 - 50);  // the run did jump
 
-    // Ended by a key, by a pad's button: back to the menu, on that level.
-    SDL_Event button{};
-    button.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.state = SDL_PRESSED;
-    const SDL_Event keys[] = {keyEvent(SDL_KEYDOWN, SDLK_a), button};
-    for (const SDL_Event& key : keys) {
-        menuWith({SDLK_r});
+    // Started with R and ended by a key, started with the pad's Y and ended
+    // by its A: back to the menu, on that level.
+    const struct {
+        SDL_Event start;
+        SDL_Event end;
+    } ways[] = {{keyEvent(SDL_KEYDOWN, SDLK_r), keyEvent(SDL_KEYDOWN, SDLK_a)},
+                {padButton(3), padButton(0)}};
+    for (const auto& way : ways) {
+        SDL_Event pushed = way.start;
+        SDL_PushEvent(&pushed);
+        menuWith({});
         ASSERT_EQ(game->nextScreen, Screen::WatchRecord);
-        SDL_Event pushed = key;
+        pushed = way.end;
         SDL_PushEvent(&pushed);
         game->runNextScreen();
         EXPECT_EQ(game->nextScreen, Screen::LevelMenu);

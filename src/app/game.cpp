@@ -222,9 +222,11 @@ bool Game::pollEvent() {
             toggleFullScreen();
             continue;
         }
-        // Start is Space in the menus and pauses a level.
+        // Start is Space in the menus and pauses a level; Y watches the
+        // record run in the level menu.
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
-        if (!gamepad.translate(event, startKey, standInKeys) &&
+        const SDLKey yKey = nextScreen == Screen::LevelMenu ? SDLK_r : SDLK_SPACE;
+        if (!gamepad.translate(event, startKey, standInKeys, yKey) &&
             !pointer.translate(event, pointerTarget(), standInKeys)) {
             return true;
         }

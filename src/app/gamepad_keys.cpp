@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y, in either layout
+constexpr int ButtonY = 3;
 
 // A stick counts as pushed past half way and as let go under a quarter, so
 // that a thumb resting near the edge does not press the key again and again.
@@ -16,8 +17,8 @@ constexpr int LetGoAt = 8192;
 
 // The keys a pad can press. Their codes are not small numbers everywhere (the
 // browser's SDL has SDL 2's), so each has a place in this list instead.
-constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p,    SDLK_UP,
-                              SDLK_DOWN,  SDLK_LEFT,   SDLK_RIGHT};
+constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p,     SDLK_UP,
+                              SDLK_DOWN,  SDLK_LEFT,   SDLK_RIGHT, SDLK_r};
 
 std::size_t placeOf(SDLKey key) {
     std::size_t place = 0;
@@ -73,11 +74,14 @@ void GamepadKeys::closeAll() {
     }
 }
 
-SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey) const {
+SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey) const {
     const bool browser = layout_ == Layout::Browser;
     const int back = browser ? 8 : 6;
     const int start = browser ? 9 : 7;
     static constexpr SDLKey PadButtons[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    if (button == ButtonY) {
+        return yKey;
+    }
     if (button < FaceButtons) {
         return SDLK_SPACE;
     }
@@ -121,7 +125,8 @@ void GamepadKeys::moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKe
     held = now;
 }
 
-bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys) {
+bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
+                            SDLKey yKey) {
     switch (event.type) {
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
@@ -139,7 +144,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
                 }
                 return true;
             }
-            const SDLKey key = keyOfButton(button, startKey);
+            const SDLKey key = keyOfButton(button, startKey, yKey);
             if (key != SDLK_UNKNOWN && held == SDLK_UNKNOWN) {
                 held = key;
                 press(key, keys);

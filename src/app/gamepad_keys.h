@@ -8,7 +8,7 @@
 
 // Turns gamepad and joystick events into the key events the screens know,
 // so that a pad plays exactly as the keyboard does: the face buttons are
-// Space, the d-pad and the left stick the arrow keys, Back/Select Escape and
+// Space (Y may be another key), the d-pad and the left stick the arrow keys, Back/Select Escape and
 // Start the key the caller names (Space in the menus, P in a level).
 class GamepadKeys {
   public:
@@ -39,14 +39,16 @@ class GamepadKeys {
     // For a joystick event, queues the key presses and releases it stands
     // for (none, one or two) in `keys` and returns true; any other event is
     // left alone (false). A key held by several buttons or directions at
-    // once is pressed once and released when the last of them lets go.
-    bool translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys);
+    // once is pressed once and released when the last of them lets go. The
+    // Y button is `yKey` (R in the level menu, where it plays the record).
+    bool translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
+                   SDLKey yKey = SDLK_SPACE);
 
     static constexpr int MaxPads = 8;
     static constexpr int MaxButtons = 32;
 
   private:
-    SDLKey keyOfButton(int button, SDLKey startKey) const;
+    SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey) const;
     void press(SDLKey key, std::deque<SDL_Event>& keys);
     void release(SDLKey key, std::deque<SDL_Event>& keys);
     void moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
