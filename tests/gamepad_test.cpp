@@ -13,15 +13,6 @@
 
 namespace {
 
-void pushButton(Uint8 button, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-    event.jbutton.type = event.type;
-    event.jbutton.button = button;
-    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
-
 void pushTap(Uint8 button) {
     pushButton(button, true);
     pushButton(button, false);

@@ -138,6 +138,15 @@ void pushKeyUp(SDLKey key) {
     pushKeyEvent(SDL_KEYUP, key);
 }
 
+void pushButton(Uint8 button, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.type = event.type;
+    event.jbutton.button = button;
+    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
 void pushQuit() {
     SDL_Event event{};
     event.type = SDL_QUIT;

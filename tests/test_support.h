@@ -71,3 +71,5 @@ void writeSolidImage(const std::string& path, int width, int height, uint32_t rg
 void pushKey(SDLKey key, bool downOnly = false);
 void pushKeyUp(SDLKey key);
 void pushQuit();
+// Pushes a press or release of button `button` of the first pad.
+void pushButton(Uint8 button, bool down);

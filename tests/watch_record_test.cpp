@@ -12,7 +12,6 @@
 
 #include "actors/replay_runner.h"
 #include "app/game.h"
-#include "app/key_event.h"
 #include "play_fixture.h"
 #include "screens/replay_file.h"
 #include "screens/replay_loader.h"
@@ -23,15 +22,6 @@
 using namespace play;
 
 namespace {
-
-SDL_Event padButton(Uint8 button) {
-    SDL_Event event{};
-    event.type = SDL_JOYBUTTONDOWN;
-    event.jbutton.type = SDL_JOYBUTTONDOWN;
-    event.jbutton.button = button;
-    event.jbutton.state = SDL_PRESSED;
-    return event;
-}
 
 class WatchRecordTest : public ::testing::Test {
   protected:
@@ -99,18 +89,11 @@ TEST_F(WatchRecordTest, RPlaysTheRecordRunWithItsScoreAndAnyKeyEndsIt) {
 
     // Started with R and ended by a key, started with the pad's Y and ended
     // by its A: back to the menu, on that level.
-    const struct {
-        SDL_Event start;
-        SDL_Event end;
-    } ways[] = {{keyEvent(SDL_KEYDOWN, SDLK_r), keyEvent(SDL_KEYDOWN, SDLK_a)},
-                {padButton(3), padButton(0)}};
-    for (const auto& way : ways) {
-        SDL_Event pushed = way.start;
-        SDL_PushEvent(&pushed);
+    for (const bool pad : {false, true}) {
+        pad ? pushButton(3, true) : pushKey(SDLK_r, true);
         menuWith({});
         ASSERT_EQ(game->nextScreen, Screen::WatchRecord);
-        pushed = way.end;
-        SDL_PushEvent(&pushed);
+        pad ? pushButton(0, true) : pushKey(SDLK_a, true);
         game->runNextScreen();
         EXPECT_EQ(game->nextScreen, Screen::LevelMenu);
         EXPECT_EQ(game->levelMenuFirstSelection, 0);
