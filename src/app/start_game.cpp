@@ -48,7 +48,9 @@ void Game::startGame(int32_t levelIndex) {
     playedFrames = 0;
     runRecorded = true;
     ReplayData record;
-    if (loadReplay(levelIndex, levelFiles[levelIndex], record)) {
+    // Checked on the level just read, before anything is taken from it.
+    if (loadReplay(levelIndex, levelFiles[levelIndex], level->fileFingerprint, level->grid.data(),
+                   record)) {
         ghost.start(level->grid.data(), std::move(record), *hero);
     }
     currentLevel = levelIndex;

@@ -17,9 +17,8 @@ void setAside(const std::string& path, const std::string& reason) {
     std::cout << "Le fichier " << path << " " << reason << " : replay mis de cote" << std::endl;
 }
 
-}  // namespace
-
-bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay) {
+// The replay file of `levelIndex`, read and parsed into `read`.
+bool readReplay(int32_t levelIndex, ReplayData& read) {
     const std::string path = replayFileName(levelIndex);
     std::string contents;
     if (!text::readWholeFile(path, contents, MaxReplayFileBytes)) {
@@ -29,25 +28,52 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& re
         }
         return false;
     }
-    ReplayData read;
     std::string reason;
     if (!parseReplayText(contents, read, reason)) {
         setAside(path, reason);
         return false;
     }
-    std::string level;
-    if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes) ||
-        fingerprintOf(level) != read.levelFingerprint) {
+    return true;
+}
+
+bool keepIfItReplays(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
+                     const int32_t* grid, ReplayData& read, ReplayData& replay) {
+    const std::string path = replayFileName(levelIndex);
+    if (levelFingerprint != read.levelFingerprint) {
         setAside(path, "a ete joue sur une autre version du niveau " + levelPath);
         return false;
     }
-    std::vector<int32_t> grid(GridCells, Empty);
-    LevelFileData data;
-    parseLevelText(level, data, grid.data());
-    if (!replayReplays(grid.data(), read, reason)) {
+    std::string reason;
+    if (!replayReplays(grid, read, reason)) {
         setAside(path, reason);
         return false;
     }
     replay = std::move(read);
     return true;
+}
+
+}  // namespace
+
+bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay) {
+    ReplayData read;
+    if (!readReplay(levelIndex, read)) {
+        return false;
+    }
+    std::string level;
+    if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes)) {
+        setAside(replayFileName(levelIndex),
+                 "a ete joue sur une autre version du niveau " + levelPath);
+        return false;
+    }
+    std::vector<int32_t> grid(GridCells, Empty);
+    LevelFileData data;
+    parseLevelText(level, data, grid.data());
+    return keepIfItReplays(levelIndex, levelPath, fingerprintOf(level), grid.data(), read, replay);
+}
+
+bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
+                const int32_t* grid, ReplayData& replay) {
+    ReplayData read;
+    return readReplay(levelIndex, read) &&
+           keepIfItReplays(levelIndex, levelPath, levelFingerprint, grid, read, replay);
 }

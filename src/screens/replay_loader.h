@@ -11,3 +11,8 @@
 // aside; a file that exists but is set aside is reported on the standard
 // output. Never more than the replay's and the level's size limits are read.
 bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay);
+
+// The same for a level file already read: its fingerprint and its grid as
+// the file has it (nothing taken yet).
+bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
+                const int32_t* grid, ReplayData& replay);
