@@ -220,6 +220,11 @@ TEST(DisplayDeathTest, TheGameEndsWithAMessageWhenNoWindowCanBeOpened) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     menu_fixture::StartedGame started;
     started.game.display.setVideoModeFunction(standInSetVideoMode);
+    // A screen of known size: classic SDL 1.2's dummy driver tells of none,
+    // and without one there is no full screen to try.
+    answers = Answers{Answer::Grant, Answer::Grant, Answer::Grant};
+    ASSERT_TRUE(started.game.display.open(1920, 1080));
+    started.game.screen = started.game.display.canvas();
     answers = Answers{Answer::Refuse, Answer::Refuse, Answer::Refuse};
     EXPECT_EXIT(started.game.toggleFullScreen(), testing::ExitedWithCode(1),
                 "MOSSLANCE Hero : impossible de rouvrir la fenêtre de 720 x 480");

@@ -37,42 +37,6 @@ void pushStick(Uint8 axis, Sint16 value) {
 
 constexpr Uint8 ButtonA = 0, ButtonY = 3, Back = 6, Start = 7;
 
-// The keys the pad's events stand for, as "+NAME" for a press and "-NAME"
-// for a release.
-std::string keysOf(const std::deque<SDL_Event>& keys) {
-    std::string text;
-    for (const SDL_Event& key : keys) {
-        text += key.type == SDL_KEYDOWN ? " +" : " -";
-        switch (key.key.keysym.sym) {
-            case SDLK_SPACE:
-                text += "space";
-                break;
-            case SDLK_LEFT:
-                text += "left";
-                break;
-            case SDLK_RIGHT:
-                text += "right";
-                break;
-            case SDLK_UP:
-                text += "up";
-                break;
-            case SDLK_DOWN:
-                text += "down";
-                break;
-            case SDLK_p:
-                text += "p";
-                break;
-            case SDLK_ESCAPE:
-                text += "escape";
-                break;
-            default:
-                text += "?";
-                break;
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 TEST(Gamepad, PressesEachKeyOnceAndReleasesItWithTheLastHolder) {

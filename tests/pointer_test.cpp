@@ -37,16 +37,6 @@ void pushClick(int x, int y) {
     pushButton(false, x, y);
 }
 
-// The keys in `keys` as "+NAME" for a press and "-NAME" for a release.
-std::string keysOf(const std::deque<SDL_Event>& keys) {
-    std::string text;
-    for (const SDL_Event& key : keys) {
-        text += key.type == SDL_KEYDOWN ? " +" : " -";
-        text += SDL_GetKeyName(key.key.keysym.sym);
-    }
-    return text;
-}
-
 using On = PointerKeys::Screen;
 
 }  // namespace

@@ -160,3 +160,21 @@ static const bool headlessDrivers = [] {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     return true;
 }();
+
+std::string keysOf(const std::deque<SDL_Event>& keys) {
+    static const std::pair<SDLKey, const char*> names[] = {
+        {SDLK_SPACE, "space"}, {SDLK_LEFT, "left"}, {SDLK_RIGHT, "right"}, {SDLK_UP, "up"},
+        {SDLK_DOWN, "down"},   {SDLK_p, "p"},       {SDLK_r, "r"},         {SDLK_ESCAPE, "escape"}};
+    std::string text;
+    for (const SDL_Event& key : keys) {
+        text += key.type == SDL_KEYDOWN ? " +" : " -";
+        const char* name = "?";
+        for (const auto& [sym, keyName] : names) {
+            if (key.key.keysym.sym == sym) {
+                name = keyName;
+            }
+        }
+        text += name;
+    }
+    return text;
+}

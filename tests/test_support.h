@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -70,6 +71,10 @@ void writeSolidImage(const std::string& path, int width, int height, uint32_t rg
 // Pushes a key press (down, then up unless downOnly) onto SDL's event queue.
 void pushKey(SDLKey key, bool downOnly = false);
 void pushKeyUp(SDLKey key);
+// The key events in `keys` as " +NAME" for a press and " -NAME" for a
+// release (names of our own: SDL_GetKeyName needs a started video on classic
+// SDL 1.2).
+std::string keysOf(const std::deque<SDL_Event>& keys);
 void pushQuit();
 // Pushes a press or release of button `button` of the first pad.
 void pushButton(Uint8 button, bool down);
