@@ -31,7 +31,8 @@ constexpr int TitleImageCount = 5;
 // The screens of the game, in the order a run usually meets them. Each screen
 // operation records in `nextScreen` which one follows; the dispatcher in
 // runScreenFlow runs them one after another, so no screen calls the next one
-// and a run of many levels uses no more stack than a run of one.
+// and a run of many levels uses no more stack than a run of one. The page's
+// probe gives these numbers to the browser tests, so new screens go last.
 enum class Screen {
     LoadStory,
     LoadRecords,
@@ -39,9 +40,9 @@ enum class Screen {
     LevelMenu,
     StartGame,  // with nextLevelIndex
     PlayLevel,
-    WatchRecord,  // with nextLevelIndex and watchedRun
     LevelEnd,
     End,
+    WatchRecord,  // with nextLevelIndex and watchedRun
 };
 
 // How the Game's construction goes on once start-up is done.
