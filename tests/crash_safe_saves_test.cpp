@@ -1,6 +1,7 @@
 // A records file rewritten by a process that is killed at any moment holds
 // the old record or the new one, never an empty or a partial file: a crash
-// must not cost the player a record, or turn it into another number.
+// must not cost the player a record, or turn it into another number. The
+// record run written after it is likewise the old run or the new one whole.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "screens/records.h"
+#include "screens/replay_file.h"
 #include "test_support.h"
 
 namespace {
@@ -25,6 +27,16 @@ TEST(CrashSafeSaves, AKilledWriterLeavesTheOldRecordOrTheNew) {
     ASSERT_TRUE(writeRecordFile(0, OldRecord));
     const std::string oldText = recordSquareText(OldRecord);
     const std::string newText = recordSquareText(NewRecord);
+    // Two runs whose texts differ in length and in every event line.
+    ReplayData oldRun{0x1234, OldRecord, 300, {{1, false}, {20, true}, {31, false}}};
+    ReplayData newRun{0x1234, NewRecord, 9000, {}};
+    for (int32_t frame = 2; frame < 8000; frame += 40) {
+        newRun.events.push_back({frame, true});
+        newRun.events.push_back({frame + 25, false});
+    }
+    ASSERT_TRUE(writeReplayFile(0, oldRun));
+    const std::string oldRunText = replayText(oldRun);
+    const std::string newRunText = replayText(newRun);
 
     std::mt19937 random(20261207);
     std::uniform_int_distribution<int> microseconds(0, 3000);
@@ -43,6 +55,7 @@ TEST(CrashSafeSaves, AKilledWriterLeavesTheOldRecordOrTheNew) {
             // however slow this build or the disk is at the moment.
             for (int i = 0;; ++i) {
                 writeRecordFile(0, i % 2 == 0 ? NewRecord : OldRecord);
+                writeReplayFile(0, i % 2 == 0 ? newRun : oldRun);
                 if (i == 0) {
                     const char done = 1;
                     (void)!write(written[1], &done, 1);
@@ -67,6 +80,9 @@ TEST(CrashSafeSaves, AKilledWriterLeavesTheOldRecordOrTheNew) {
         readRecordSquare(text, square);
         const int32_t record = recordFromSquare(square);
         ASSERT_TRUE(record == OldRecord || record == NewRecord);
+        const std::string run = readFile(replayFileName(0));
+        ASSERT_TRUE(run == oldRunText || run == newRunText)
+            << "after kill " << kill << " the record run's file holds " << run.size() << " bytes";
     }
     RecordProperty("old_seen", sawOld);
     RecordProperty("new_seen", sawNew);
