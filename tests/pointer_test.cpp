@@ -42,7 +42,8 @@ using On = PointerKeys::Screen;
 }  // namespace
 
 // What a press and its release stand for, screen by screen, in the picture's
-// own size, enlarged three times, and in full screen with bars beside it.
+// own size, enlarged three times, and in full screen with bars beside it; in
+// the level menu, also when the press is held before its release.
 TEST(Pointer, StandsForTheKeysOfEachScreen) {
     struct Case {
         On screen;
@@ -51,6 +52,7 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         SDL_Rect place;
         int x, y;
         const char* keys;
+        uint32_t heldMs = 0;
     };
     const SDL_Rect plain{0, 0, 720, 480};
     const SDL_Rect tripled{0, 0, 2160, 1440};
@@ -69,6 +71,9 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         {On::LevelMenu, 0, false, plain, 705, 236, " +right -right"},  // the right arrow
         {On::LevelMenu, 0, false, barred, 240 + 1400, 500, " +right -right"},
         {On::LevelMenu, 0, false, barred, 100, 500, ""},  // on a bar
+        {On::LevelMenu, 0, false, plain, 490, 240, " +space -space", 599},
+        {On::LevelMenu, 0, false, plain, 490, 240, " +r -r", 600},  // a long press
+        {On::LevelMenu, 0, false, plain, 20, 240, " +left -left", 5000},
         {On::PlayLevel, 0, false, plain, 700, 20, " +space -space"},
         {On::PlayLevel, 0, false, barred, 10, 10, " +space -space"},
         {On::PlayLevel, 0, true, plain, 300, 300, " +p -p"},
@@ -84,8 +89,10 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         target.selection = c.selection;
         target.paused = c.paused;
         target.place = c.place;
+        target.now = 1000;
         std::deque<SDL_Event> keys;
         EXPECT_TRUE(pointer.translate(buttonEvent(true, c.x, c.y), target, keys));
+        pointer.tick(target.now + c.heldMs, keys);
         EXPECT_TRUE(pointer.translate(buttonEvent(false, c.x, c.y), target, keys));
         EXPECT_EQ(keysOf(keys), c.keys)
             << "screen " << static_cast<int>(c.screen) << " at " << c.x << ", " << c.y;

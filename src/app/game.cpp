@@ -65,7 +65,7 @@ static int initVideo() {
 bool Game::startUp() {
     keepFreedMemoryForReuse();
     ttfStarted = TTF_Init() == 0;
-    levelCount = 2;
+    levelCount = InitialLevelCount;
     FSOUND_Init(44100, 32, 0);
     if (initVideo() != 0) {
         std::cerr << "MOSSLANCE Hero : impossible d'initialiser SDL (" << SDL_GetError() << ")"
@@ -208,6 +208,7 @@ void Game::runNextScreen() {
 
 bool Game::pollEvent() {
     for (;;) {
+        pointer.tick(SDL_GetTicks(), standInKeys);
         if (!standInKeys.empty()) {
             event = standInKeys.front();
             standInKeys.pop_front();
@@ -255,6 +256,7 @@ PointerKeys::Target Game::pointerTarget() const {
     target.selection = selection;
     target.paused = paused();
     target.place = display.place();
+    target.now = SDL_GetTicks();
     return target;
 }
 

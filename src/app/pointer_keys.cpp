@@ -42,6 +42,10 @@ bool PointerKeys::translate(const SDL_Event& event, const Target& target,
             }
             if (event.type == SDL_MOUSEBUTTONUP) {
                 buttonDown_ = false;
+                if (choicePending_) {
+                    choicePending_ = false;
+                    tap(SDLK_SPACE, keys);
+                }
                 releaseIfLifted(keys);
                 return true;
             }
@@ -63,6 +67,13 @@ bool PointerKeys::translate(const SDL_Event& event, const Target& target,
 #endif
         default:
             return false;
+    }
+}
+
+void PointerKeys::tick(uint32_t now, std::deque<SDL_Event>& keys) {
+    if (choicePending_ && now - choiceSince_ >= LongPressMs) {
+        choicePending_ = false;
+        tap(SDLK_r, keys);
     }
 }
 
@@ -115,11 +126,16 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
             }
             break;
         case Screen::LevelMenu:
-            if (onPicture) {
-                tap(x < LevelCardLeft     ? SDLK_LEFT
-                    : x >= LevelCardRight ? SDLK_RIGHT
-                                          : SDLK_SPACE,
-                    keys);
+            if (!onPicture) {
+                break;
+            }
+            if (x < LevelCardLeft) {
+                tap(SDLK_LEFT, keys);
+            } else if (x >= LevelCardRight) {
+                tap(SDLK_RIGHT, keys);
+            } else {
+                choicePending_ = true;
+                choiceSince_ = target.now;
             }
             break;
         case Screen::PlayLevel:

@@ -16,7 +16,9 @@
 // - Title menu: a press on an entry moves the highlight there with Up and
 //   Down, then taps Space. A press elsewhere does nothing.
 // - Level menu: a press left of the level's picture (on the left arrow, say)
-//   taps Left, right of it Right, and on it or above or below it Space.
+//   taps Left, right of it Right. On it or above or below it, the release
+//   taps Space, unless the press was held LongPressMs: that taps R, which
+//   plays the level's record run.
 // - In a level: the first finger down (or the left button) presses Space,
 //   which is released when the last finger lifts. While the level is paused
 //   a press taps P, which resumes it.
@@ -34,12 +36,19 @@ class PointerKeys {
         int32_t selection = 0;
         bool paused = false;
         SDL_Rect place{0, 0, 720, 480};
+        uint32_t now = 0;  // SDL_GetTicks() when the event came
     };
+
+    static constexpr uint32_t LongPressMs = 600;
 
     // For a mouse button or finger event, queues the key presses and
     // releases it stands for in `keys` and returns true; any other event is
     // left alone (false).
     bool translate(const SDL_Event& event, const Target& target, std::deque<SDL_Event>& keys);
+
+    // Called on every poll: a press in the level menu held long enough
+    // becomes R now, without waiting for its release.
+    void tick(uint32_t now, std::deque<SDL_Event>& keys);
 
     // A finger came down or lifted (the browser's finger events, which
     // follow each finger's button event). Space waits for the last finger.
@@ -64,4 +73,7 @@ class PointerKeys {
     int fingerCount_ = 0;
     int uncountedFingers_ = 0;
     bool spaceHeld_ = false;  // pressed by the pointer in a level
+    // A press on the level menu's picture, waiting to be a tap or a long press.
+    bool choicePending_ = false;
+    uint32_t choiceSince_ = 0;
 };

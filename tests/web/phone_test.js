@@ -204,6 +204,22 @@ run("phone", async () => {
     await waitForScreen(page, Screen.TitleMenu, 5000).catch(() => {});
     check(await probe(page, Probe.Screen) === Screen.TitleMenu, 'a tap on "Menu principal" opens the title menu');
 
+    // That run is the level's record: a long press on the level menu's
+    // picture plays it, and a tap ends it.
+    await tap(page, Play);
+    await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
+    const middle = await onPage(page, Middle);
+    await page.touchscreen.touchStart(middle.x, middle.y);
+    await sleep(900);
+    await page.touchscreen.touchEnd();
+    await waitForScreen(page, Screen.WatchRecord, 5000).catch(() => {});
+    const watching = await probe(page, Probe.Screen);
+    await sleep(500);
+    await tap(page, Middle);
+    await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
+    check(watching === Screen.WatchRecord && await probe(page, Probe.Screen) === Screen.LevelMenu,
+      "a long press on the level menu plays the record's run, and a tap ends it", `screen ${watching}`);
+
     // The full-screen button takes the page full screen, and shows again
     // once it has left.
     const corner = await box(page, "fullscreen");
