@@ -196,6 +196,14 @@ run("browser", async () => {
     check(saved === String(record * record), "the records file holds the record's square",
       `Save/${level}: "${saved}"`);
 
+    // A saved game of fewer levels than the page ships, as an older
+    // release left it, is raised to the shipped count at the next start.
+    const shippedSave = await page.evaluate(() => FS.readFile("Shipped/save.sv", { encoding: "utf8" }));
+    await page.evaluate((count) => new Promise((resolve) => {
+      FS.writeFile("Save/save.sv", `${count}\n`);
+      FS.syncfs(false, resolve);
+    }), parseInt(shippedSave, 10) - 1);
+
     // A new tab after this one is closed: the record is still there.
     await page.close();
     const again = await openGame(browser, base, log);
@@ -208,6 +216,18 @@ run("browser", async () => {
     }, level);
     check(kept === saved, "after the tab is closed and the page opened again, the record is kept",
       `Save/${level}: "${kept}"`);
+    const raised = await again.page.evaluate(() => FS.readFile("Save/save.sv", { encoding: "utf8" }));
+    check(raised === shippedSave, "an older saved game with fewer levels is raised to the shipped count",
+      `"${raised.trim()}", shipped "${shippedSave.trim()}"`);
+    const replay = await again.page.evaluate((n) => {
+      try {
+        return FS.readFile("Save/" + n, { encoding: "utf8" }).split("\n").slice(0, 3).join(" / ");
+      } catch (error) {
+        return "missing";
+      }
+    }, level.replace(/^records-(\d+)\.rcd$/, "replay-$1.rpl"));
+    check(/^version 1 \/ niveau [0-9a-f]+ \/ score /.test(replay) && replay.endsWith(`score ${record}`),
+      "and so is the record's run", replay);
 
     // A pad that shows itself once the game runs, as browsers show one at
     // its first button pressed, in slot 1 with slot 0 empty (as a browser
@@ -227,6 +247,22 @@ run("browser", async () => {
     await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
     check(await probe(again.page, Probe.Screen) === Screen.LevelMenu,
       "a pad's Start button in slot 1 confirms on the title menu");
+
+    // The run kept in the browser's storage replays to its score there too:
+    // R on its level plays it, and a key goes back to the menu.
+    await again.page.keyboard.press("ArrowRight");
+    await sleep(300);
+    await again.page.keyboard.press("KeyR");
+    await waitForScreen(again.page, Screen.WatchRecord, 5000).catch(() => {});
+    const watching = await probe(again.page, Probe.Screen);
+    await sleep(1000);
+    const watchedScore = await probe(again.page, Probe.Score);
+    await again.page.keyboard.press("Space");
+    await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
+    check(watching === Screen.WatchRecord && watchedScore > 0 &&
+      await probe(again.page, Probe.Screen) === Screen.LevelMenu,
+      "R in the level menu plays the kept run, and a key ends it",
+      `screen ${watching}, score ${watchedScore} after a second`);
 
     // Escape on the level menu ends the game: the page says so.
     await again.page.keyboard.press("Escape");
