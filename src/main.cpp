@@ -1,5 +1,6 @@
 #include "app/game.h"
 #include "app/key_event.h"
+#include "screens/story.h"
 #include "util/atomic_file.h"
 
 #ifdef __EMSCRIPTEN__
@@ -50,6 +51,7 @@ int main(int, char**) {
     // The page keeps Save/ in its own storage; the data tree ships the
     // first saved game beside it.
     openPersistentFolder("Save", "save.sv", "Shipped/save.sv");
+    raiseSavedLevelCount("Shipped/save.sv");
     bool failed = false;
     {
         Game game(GameFlow::StartupOnly);

@@ -77,6 +77,26 @@ TEST(SavedGameText, WritesWhatItReadsBack) {
     }
 }
 
+// A release with more levels raises the player's count, and only that.
+TEST(SavedGameText, TakesTheShippedCountWhenItIsHigher) {
+    struct Case {
+        const char* kept;
+        const char* shipped;
+        const char* raised;  // nullptr: the player's file stays
+    };
+    const Case cases[] = {
+        {"3\n", "10\n", "10\n"},      {"3", " 10 levels", "10\n"}, {"10\n", "10\n", nullptr},
+        {"12\n", "10\n", nullptr},    {"-1\n", "10\n", "10\n"},    {"", "10\n", "10\n"},
+        {"abc", "2\n", nullptr},      {"3\n", "", nullptr},        {"3\n", "x10", nullptr},
+        {"9999999999", "10", "10\n"},  // read by the game as no number: 2 levels
+    };
+    for (const Case& c : cases) {
+        std::string raised = "untouched";
+        EXPECT_EQ(raisedSavedGameText(c.kept, c.shipped, raised), c.raised != nullptr) << c.kept;
+        EXPECT_EQ(raised, c.raised != nullptr ? c.raised : "untouched") << c.kept;
+    }
+}
+
 using menu_fixture::StartedGame;
 
 TEST(LoadStory, EndsWithTheMessageWhenTheStoryIsMissing) {

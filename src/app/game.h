@@ -27,6 +27,8 @@ constexpr int MaxLevelFiles = 100;
 constexpr int MaxRecords = 10;
 constexpr int LevelImageSlots = 10;
 constexpr int TitleImageCount = 5;
+// The playable levels until the saved game says otherwise.
+constexpr int32_t InitialLevelCount = 2;
 
 // The screens of the game, in the order a run usually meets them. Each screen
 // operation records in `nextScreen` which one follows; the dispatcher in
@@ -138,7 +140,7 @@ class Game {
     SDL_Rect damageRect{0, 0, 0, 0};
     SamplePtr menuSample;
     std::array<std::string, MaxLevelFiles> levelFiles;
-    int32_t levelCount = 2;
+    int32_t levelCount = InitialLevelCount;
     int32_t currentLevel = 2;
     SamplePtr confirmSample;
     bool levelEnded = false;

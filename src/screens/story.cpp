@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/game.h"
+#include "util/atomic_file.h"
 #include "util/keyword_text.h"
 
 std::vector<std::string> parseStoryText(std::string_view text) {
@@ -33,6 +34,28 @@ bool parseSavedGameText(std::string_view text, int32_t& levelCount) {
 
 std::string savedGameText(int32_t levelCount) {
     return std::to_string(levelCount) + "\n";
+}
+
+bool raisedSavedGameText(std::string_view kept, std::string_view shipped, std::string& raised) {
+    int32_t keptCount = InitialLevelCount;
+    int32_t shippedCount = 0;
+    parseSavedGameText(kept, keptCount);
+    if (!parseSavedGameText(shipped, shippedCount) || shippedCount <= keptCount) {
+        return false;
+    }
+    raised = savedGameText(shippedCount);
+    return true;
+}
+
+void raiseSavedLevelCount(const std::string& shippedCopy) {
+    std::string kept;
+    std::string shipped;
+    std::string raised;
+    if (text::readWholeFile(SavedGamePath, kept, text::MaxDataFileBytes) &&
+        text::readWholeFile(shippedCopy, shipped, text::MaxDataFileBytes) &&
+        raisedSavedGameText(kept, shipped, raised)) {
+        writeFileAtomically(SavedGamePath, raised);
+    }
 }
 
 void Game::loadStory() {

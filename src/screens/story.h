@@ -18,5 +18,14 @@ bool parseSavedGameText(std::string_view text, int32_t& levelCount);
 // The saved-game file's contents for `levelCount`: the number and a line end.
 std::string savedGameText(int32_t levelCount);
 
+// The game never raises the saved level count itself, so a newer release
+// with more levels does it for a player who already has a saved game: when
+// the shipped saved game counts more levels than the player's (read as the
+// game reads it, 2 when it holds no number), this gives the player's new
+// contents and returns true. Records are files of their own and stay.
+bool raisedSavedGameText(std::string_view kept, std::string_view shipped, std::string& raised);
+// The same on the files: the player's "Save/save.sv" against `shippedCopy`.
+void raiseSavedLevelCount(const std::string& shippedCopy);
+
 constexpr const char* StoryFilePath = "Story/game.story";
 constexpr const char* SavedGamePath = "Save/save.sv";

@@ -133,7 +133,7 @@ done
 cmp -s "$user/Save/save.sv" "$shipped/Save/save.sv" || fail "Save/save.sv was not seeded"
 
 # The player's own files, and a folder of their own in place of a link, stay.
-printf '2\n' >"$user/Save/save.sv"
+printf '5\n' >"$user/Save/save.sv"
 printf '22500' >"$user/Save/records-0.rcd"
 rm "$user/Story" && mkdir "$user/Story" && printf 'mine\n' >"$user/Story/game.story"
 # A moved prefix, started through a link in the player's own bin folder.
@@ -143,23 +143,34 @@ shipped="$stub/share/mosslance-hero"
 mkdir -p "$home/bin" && ln -s "$stub/bin/mosslance-hero" "$home/bin/mh"
 launch "$home/bin/mh" ""
 [ "$status" = 7 ] || fail "through a link the launcher returned $status: $(cat "$work/launch.log")"
-[ "$(cat "$user/Save/save.sv")" = 2 ] || fail "the player's save.sv was overwritten"
+[ "$(cat "$user/Save/save.sv")" = 5 ] || fail "the player's save.sv was overwritten"
 [ "$(cat "$user/Save/records-0.rcd")" = 22500 ] || fail "the player's record was touched"
 [ "$(cat "$user/Story/game.story")" = mine ] || fail "the player's own Story/ was replaced"
 [ "$(readlink "$user/shark.ttf")" = "$shipped/shark.ttf" ] ||
     fail "after the move shark.ttf links to $(readlink "$user/shark.ttf")"
 
-# A saved game the player never changed follows a newer release; one the
-# player changed does not. A relative XDG_DATA_HOME is ignored.
+# A saved game of fewer levels than a newer release ships is raised to the
+# shipped count, its records kept (one the game reads no number from counts
+# 2); one of more levels is left alone. A relative XDG_DATA_HOME is ignored.
 xdg="$work/data home"
+saved="$xdg/mosslance-hero/Save"
 launch "$stub/bin/mosslance-hero" "$xdg"
-printf '4\n' >"$shipped/Save/save.sv"
+printf ' 3\n' >"$saved/save.sv"
+printf '22500' >"$saved/records-2.rcd"
+printf '10\n' >"$shipped/Save/save.sv"
 launch "$stub/bin/mosslance-hero" "$xdg"
-[ "$(cat "$xdg/mosslance-hero/Save/save.sv")" = 4 ] || fail "an untouched save.sv did not follow the release"
-printf '1\n' >"$xdg/mosslance-hero/Save/save.sv"
-printf '5\n' >"$shipped/Save/save.sv"
-launch "$stub/bin/mosslance-hero" "$xdg"
-[ "$(cat "$xdg/mosslance-hero/Save/save.sv")" = 1 ] || fail "a save.sv the player changed was replaced"
+[ "$(cat "$saved/save.sv")" = 10 ] || fail "a saved game of 3 levels was not raised to the shipped 10"
+[ "$(cat "$saved/records-2.rcd")" = 22500 ] || fail "raising the level count touched a record"
+for mine in 12 +0012 2147483647; do
+    printf '%s\n' "$mine" >"$saved/save.sv"
+    launch "$stub/bin/mosslance-hero" "$xdg"
+    [ "$(cat "$saved/save.sv")" = "$mine" ] || fail "a saved game of $mine levels became $(cat "$saved/save.sv")"
+done
+for unread in 'abc' '99999999999' ''; do
+    printf '%s' "$unread" >"$saved/save.sv"
+    launch "$stub/bin/mosslance-hero" "$xdg"
+    [ "$(cat "$saved/save.sv")" = 10 ] || fail "a saved game holding '$unread' was not raised"
+done
 launch "$stub/bin/mosslance-hero" "relative/path"
 [ "$(head -n 1 "$STUB_REPORT" 2>/dev/null)" = "$(cd "$user" && pwd -P)" ] ||
     fail "a relative XDG_DATA_HOME was not ignored"
