@@ -1,101 +1,22 @@
 """The levels' looks: each theme's landscape, ground tiles, perch, overlay and
 emblem."""
 
-import math
+
 import random
 
-from svgkit import INK, MOSS, MOSS_LIGHT, f, leaf, linear, mix, pts, radial, svg
-
-
-# ---------------------------------------------------------------------------
-# The three levels: spring forest, dusk wood, night cave.
-
-THEMES = {
-    1: dict(name="La forêt printanière",
-            sky=[(0, "#7fcaf0", 1), (0.55, "#cdeef5", 1), (1, "#eaf8dc", 1)],
-            far="#a9d68e", far2="#c3e4a6", far_trunk="#b4a58a", mid="#79b760",
-            mid_light="#95cc74", mid_shade="#5f9b4a", fern="#8cc46e",
-            trunk="#8a6a48", near="#6b4a2e", moss=MOSS, moss_light=MOSS_LIGHT,
-            mist="#effbe4", mist_opacity=0.9, vine="#3f8a2c", vine_leaf=MOSS,
-            vine_leaf2=MOSS_LIGHT, flower="#ffffff",
-            stone="#a89d82", stone_dark="#6c624d", stone_light="#d3c9aa",
-            tile_moss=MOSS, tile_moss_light=MOSS_LIGHT, plaque="#f6ecc9"),
-    2: dict(name="Le bois au crépuscule",
-            sky=[(0, "#2c2456", 1), (0.4, "#7c3f74", 1), (0.72, "#ee8a52", 1), (1, "#f8c987", 1)],
-            far="#8a4c72", far2="#a95f76", far_trunk="#7a4566", mid="#5a3158",
-            mid_light="#6e3e66", mid_shade="#48264a", fern="#6a3a5e",
-            trunk="#442a48", near="#2e1c33", moss="#6f9a3a", moss_light="#a8c95a",
-            mist="#f5b487", mist_opacity=0.75, vine="#4b5e2a", vine_leaf="#6f9a3a",
-            vine_leaf2="#a8c95a", flower="#ffc0d8",
-            stone="#917b8a", stone_dark="#4f3d4c", stone_light="#bba5b5",
-            tile_moss="#6f9a3a", tile_moss_light="#b3d160", plaque="#f7e4c2"),
-    3: dict(name="La grotte de la nuit",
-            sky=[(0, "#0b1020", 1), (0.6, "#17223c", 1), (1, "#22345a", 1)],
-            far="#1d2a48", far2="#26365a", far_trunk="#1d2a48", mid="#141d34",
-            mid_light="#1c2946", mid_shade="#141d34", fern="#1f3a4a",
-            trunk="#101727", near="#1c2640", moss="#2fbf9a", moss_light="#84f5d8",
-            mist="#2a4670", mist_opacity=0.8, vine="#2d3a4e", vine_leaf="#2fbf9a",
-            vine_leaf2="#84f5d8", flower="#b8fff0",
-            stone="#56668a", stone_dark="#2a3450", stone_light="#7d90b8",
-            tile_moss="#2fbf9a", tile_moss_light="#8ff7dc", plaque="#e9e6d2"),
-}
-
-
-def canopy(x, y, r, colour, light, rng, blobs=6, shade=None):
-    out = []
-    if shade:  # the darker underside gives the crown some depth
-        for _ in range(blobs // 2):
-            out.append(f'<circle cx="{f(x + rng.uniform(-0.5, 0.5) * r)}" '
-                       f'cy="{f(y + r * 0.3)}" r="{f(r * rng.uniform(0.45, 0.6))}" fill="{shade}"/>')
-    for _ in range(blobs):
-        a = rng.uniform(0, 2 * math.pi)
-        d = rng.uniform(0.2, 0.75) * r
-        out.append(f'<circle cx="{f(x + math.cos(a) * d)}" cy="{f(y + math.sin(a) * d * 0.7)}" '
-                   f'r="{f(r * rng.uniform(0.45, 0.7))}" fill="{colour}"/>')
-    for _ in range(blobs // 2):
-        a = rng.uniform(math.pi, 1.8 * math.pi)
-        d = rng.uniform(0.2, 0.6) * r
-        out.append(f'<circle cx="{f(x + math.cos(a) * d)}" cy="{f(y + math.sin(a) * d * 0.7)}" '
-                   f'r="{f(r * rng.uniform(0.25, 0.4))}" fill="{light}"/>')
-    return "".join(out) + "\n"
-
-
-def trunk(x, bottom, top, width, colour, lean=0.0):
-    w2 = width / 2
-    return (f'<path d="M{f(x - w2 * 1.3)} {f(bottom)} Q{f(x - w2)} {f((bottom + top) / 2)} '
-            f'{f(x - w2 * 0.7 + lean)} {f(top)} L{f(x + w2 * 0.7 + lean)} {f(top)} '
-            f'Q{f(x + w2)} {f((bottom + top) / 2)} {f(x + w2 * 1.3)} {f(bottom)}Z" '
-            f'fill="{colour}"/>\n')
-
-
-def score_plaque(t):
-    """Light board behind the score, which the game draws in black at (550, 0)."""
-    return (f'<rect x="543" y="-12" width="190" height="94" rx="10" fill="#5b3b22" '
-            f'stroke="#2e1c0f" stroke-width="3"/>'
-            f'<rect x="551" y="-6" width="175" height="80" rx="6" fill="{t["plaque"]}"/>'
-            f'<rect x="551" y="64" width="175" height="10" rx="4" fill="#000000" '
-            f'fill-opacity="0.08"/>'
-            f'<circle cx="548" cy="72" r="3" fill="#2e1c0f"/>\n')
-
-
-def fireflies(rng, count, colour, area, r=(1.2, 2.6)):
-    x0, y0, x1, y1 = area
-    out = []
-    for _ in range(count):
-        x, y, rr = rng.uniform(x0, x1), rng.uniform(y0, y1), rng.uniform(*r)
-        out.append(f'<circle cx="{f(x)}" cy="{f(y)}" r="{f(rr * 3)}" fill="{colour}" '
-                   f'fill-opacity="0.18"/><circle cx="{f(x)}" cy="{f(y)}" r="{f(rr)}" '
-                   f'fill="{colour}"/>')
-    return "".join(out) + "\n"
+from svgkit import INK, f, leaf, mix, pts, radial, svg
+from themes import THEMES, canopy, fireflies, score_plaque, trunk
+from wild_looks import (bark_patches, depths_mist, sky_and_mist, snow_decor, snowflake_emblem,
+                        wild_perch, wild_scene)
 
 
 def scene(n, seed=0, plaque=True):
     """The level's landscape, 720 wide and 720 high (rows 0-479 show), as a group."""
+    if n in (4, 5):
+        return wild_scene(n, seed, plaque)
     t = THEMES[n]
     rng = random.Random(1000 * n + seed)
-    defs = linear(f"sky{n}", t["sky"])
-    defs += linear(f"mist{n}", [(0, t["mist"], 0), (1, t["mist"], t["mist_opacity"])])
-    out = [f'<rect width="720" height="720" fill="url(#sky{n})"/>\n']
+    defs, out = sky_and_mist(n)
     if n == 1:
         defs += radial("sun1", [(0, "#fffbe0", 1), (0.35, "#fff3b0", 0.9), (1, "#fff3b0", 0)])
         out.append('<circle cx="130" cy="90" r="110" fill="url(#sun1)"/>\n')
@@ -160,9 +81,7 @@ def scene(n, seed=0, plaque=True):
             out.append(canopy(x, top, rng.uniform(55, 75), t["mid"], t["mid_light"], rng,
                               shade=t["mid_shade"]))
     # mist over the depths: the bottom of the screen is where the hero falls
-    out.append(f'<rect x="0" y="300" width="720" height="190" fill="url(#mist{n})"/>'
-               f'<rect x="0" y="489" width="720" height="231" fill="{t["mist"]}" '
-               f'fill-opacity="{t["mist_opacity"]}"/>\n')
+    out.append(depths_mist(n))
     # ferns and bushes far below, half lost in the mist
     for i in range(16):
         x, y = i * 48 + rng.uniform(-10, 10), rng.uniform(430, 470)
@@ -186,12 +105,7 @@ def scene(n, seed=0, plaque=True):
         out.append("\n")
     # two big trunks framing the scene
     for x, w in ((18, 46), (676, 40)):
-        out.append(trunk(x, 720, -10, w, t["near"]))
-        for k in range(4):  # moss patches on the bark
-            y = 60 + k * 110 + rng.uniform(-20, 20)
-            out.append(f'<ellipse cx="{f(x + rng.uniform(-8, 8))}" cy="{f(y)}" rx="{f(w * 0.38)}" '
-                       f'ry="{f(rng.uniform(8, 14))}" fill="{t["moss"]}" fill-opacity="0.8"/>')
-        out.append("\n")
+        out.append(trunk(x, 720, -10, w, t["near"]) + bark_patches(x, w, t["moss"], rng))
     if n == 3:
         out.append(fireflies(rng, 30, "#9ffcec", (40, 120, 700, 470)))
         defs += radial("lantern", [(0, "#ffe9a0", 0.55), (1, "#ffe9a0", 0)])
@@ -230,6 +144,8 @@ def tile0(n):
 def tile1(n):
     """A single-cell perch, 90 x 100, drawn at (x - 40, y - 70): its flat top is
     row 70 over columns 40-49, the one solid cell; what lies above is only a sprig."""
+    if n in (4, 5):
+        return svg(90, 100, wild_perch(n))
     t = THEMES[n]
     out = []
     if n == 1:  # a tree stump
@@ -298,6 +214,8 @@ def decor(n):
     score at (550..720, 0..80) and of the middle of the play area."""
     t = THEMES[n]
     rng = random.Random(77 + n)
+    if n == 5:
+        return svg(720, 480, snow_decor(rng, t) + "\n")
     out = []
     for x, length in ((8, 130), (38, 85), (70, 150), (104, 65), (140, 105), (178, 50)):
         out.append(vine(x, length, rng, t, rng.uniform(-10, 10)))
@@ -319,6 +237,8 @@ def decor(n):
 def extra(n):
     """The level's emblem, 64 x 64 (the game loads it but never draws it)."""
     t = THEMES[n]
+    if n == 5:
+        return svg(64, 64, snowflake_emblem(t))
     body = (f'<circle cx="32" cy="32" r="29" fill="{t["plaque"]}" stroke="{INK}" stroke-width="3"/>'
             + leaf(32, 54, 40, 12, -90, t["moss"], vein=t["vine"], ow=2))
     return svg(64, 64, body)

@@ -65,12 +65,13 @@ def main():
     write("Enemies/degat.svg", damage())
     write("Niveaux/bonus.svg", bonus())
     write("Niveaux/reussi.svg", success_badge())
-    for n in (1, 2, 3):
+    for n in (1, 2, 3, 4, 5):
         write(f"Niveaux/niveau-{n}/fond.svg", background(n))
         write(f"Niveaux/niveau-{n}/decor.svg", decor(n))
         write(f"Niveaux/niveau-{n}/extra.svg", extra(n))
         write(f"Niveaux/niveau-{n}/tile0.svg", tile0(n))
         write(f"Niveaux/niveau-{n}/tile1.svg", tile1(n))
+    for n in (1, 2, 3):
         write(f"Title/choix-{n:02d}.svg", level_choice(n))
         write(f"Title/ecran-titre-{n:02d}.svg", title_screen(n - 1))
     for k in range(6):

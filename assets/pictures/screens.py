@@ -3,7 +3,8 @@
 import math
 import random
 
-from landscapes import THEMES, scene, tile1
+from landscapes import scene, tile1
+from themes import THEMES
 from sprites import ENEMY_FRAMES, HERO_POSES, bonus, enemy, knight, lance
 from svgkit import (GOLD, INK, MOSS, MOSS_DARK, MOSS_LIGHT, STEEL, STEEL_LIGHT, f, leaf, limb,
                     linear, pts, radial, shadowed_text, sparkle, svg, text)
