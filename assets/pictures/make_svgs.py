@@ -25,7 +25,7 @@ import os
 import sys
 
 from landscapes import background, decor, extra, tile0, tile1
-from screens import (cursor, icon, level_choice, level_end, level_end_frame, pause_screen,
+from screens import (LEVELS, cursor, icon, level_choice, level_end, level_end_frame, pause_screen,
                      ready_screen, success_badge, title_hero_frame, title_screen)
 from sprites import ENEMY_FRAMES, bonus, damage, enemy, knight
 from svgkit import svg
@@ -71,8 +71,9 @@ def main():
         write(f"Niveaux/niveau-{n}/extra.svg", extra(n))
         write(f"Niveaux/niveau-{n}/tile0.svg", tile0(n))
         write(f"Niveaux/niveau-{n}/tile1.svg", tile1(n))
-    for n in (1, 2, 3):
+    for n in range(1, len(LEVELS) + 1):
         write(f"Title/choix-{n:02d}.svg", level_choice(n))
+    for n in (1, 2, 3):
         write(f"Title/ecran-titre-{n:02d}.svg", title_screen(n - 1))
     for k in range(6):
         write(f"Title/hero-{k + 1:02d}.svg", title_hero_frame(k))

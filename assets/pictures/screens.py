@@ -51,9 +51,9 @@ def title_logo(cx, y):
     return body, defs
 
 
-def backdrop(n, dim):
-    """A level's landscape behind a menu, darkened by dim (0 to 1)."""
-    body, defs = scene(n, seed=5, plaque=False)
+def backdrop(n, dim, seed=5):
+    """A look's landscape behind a menu, darkened by dim (0 to 1)."""
+    body, defs = scene(n, seed=seed, plaque=False)
     return (f'<g id="land">{body}</g>'
             f'<rect width="720" height="480" fill="#0b160c" fill-opacity="{dim}"/>\n', defs)
 
@@ -100,7 +100,7 @@ def inner_svg(document):
     return body.split("</defs>\n", 1)[1] if body.startswith("<defs>") else body
 
 
-def preview(n):
+def preview(n, later=False):
     """A window on the level, 480 x 320 of it shown at 380 x 253: its landscape,
     ground, a perch, a gem, a foe and the hero, each where the game would put it."""
     t = THEMES[n]
@@ -120,7 +120,8 @@ def preview(n):
              + f'<g transform="translate({560 - 40} {330 - 70})">{inner_svg(tile1(n))}</g>'
              + f'<g transform="translate({290 - 25} {370 - 50})">{gem}</g>'
              + f'<g transform="translate({410 - 50} {370 - 70})">{enemy(ENEMY_FRAMES[0])}</g>'
-             + f'<g transform="translate({200 - 50} {390 - 85})">{knight("run1")}</g>')
+             + (f'<g transform="translate({500 - 50} {340 - 85})">{knight("jump")}</g>' if later
+                else f'<g transform="translate({200 - 50} {390 - 85})">{knight("run1")}</g>'))
     defs = ('<clipPath id="window"><rect x="300" y="95" width="380" height="253" rx="12"/>'
             '</clipPath>\n')
     frame = (f'<rect x="304" y="100" width="380" height="253" rx="12" fill="#000000" '
@@ -132,17 +133,31 @@ def preview(n):
     return frame, defs
 
 
-def level_choice(n):
-    land, defs = backdrop(n, 0.45)
-    frame, frame_defs = preview(n)
-    t = THEMES[n]
+# Each level's look (a folder Niveaux/niveau-N) and name; two levels share a
+# look, the second shown a little further on, its hero in the air.
+LEVELS = [
+    (1, "La forêt printanière"), (1, "Le sentier des fougères"),
+    (2, "Le bois au crépuscule"), (2, "Les ronces du soir"),
+    (4, "Les marais brumeux"), (4, "Les roseaux engloutis"),
+    (3, "La grotte de la nuit"), (3, "Les profondeurs"),
+    (5, "Les cols enneigés"), (5, "Le sommet du givre"),
+]
+
+
+def level_choice(level):
+    """The level menu's picture of a level (1 to 10): its look in the window, its
+    number and name, and arrows towards the levels before and after it."""
+    look, name = LEVELS[level - 1]
+    later = level % 2 == 0
+    land, defs = backdrop(look, 0.45, seed=6 if later else 5)
+    frame, frame_defs = preview(look, later)
     body = land + shadowed_text(360, 62, 38, "Choisis ton niveau", "#ffffff", 7) + frame
-    if n > 1:
+    if level > 1:
         body += shadowed_text(275, 236, 40, "◀", GOLD, 5)
-    if n < 3:
+    if level < len(LEVELS):
         body += shadowed_text(705, 236, 40, "▶", GOLD, 5)
-    body += shadowed_text(490, 408, 56, f"Niveau {n}", GOLD, 8)
-    body += text(490, 440, 21, t["name"], fill="#ffffff", stroke_width=4)
+    body += shadowed_text(490, 408, 56, f"Niveau {level}", GOLD, 8)
+    body += text(490, 440, 21, name, fill="#ffffff", stroke_width=4)
     small_gap = "\u00a0" * 4
     body += hint(
         482, 470, "← → : choisir" + small_gap + "Espace : jouer" + small_gap + "R : voir le record"

@@ -9,8 +9,7 @@ from svgkit import MOSS, MOSS_LIGHT, f
 # The five looks: spring forest, dusk wood, night cave, marsh, snowy mountains.
 
 THEMES = {
-    1: dict(name="La forêt printanière",
-            sky=[(0, "#7fcaf0", 1), (0.55, "#cdeef5", 1), (1, "#eaf8dc", 1)],
+    1: dict(sky=[(0, "#7fcaf0", 1), (0.55, "#cdeef5", 1), (1, "#eaf8dc", 1)],
             far="#a9d68e", far2="#c3e4a6", far_trunk="#b4a58a", mid="#79b760",
             mid_light="#95cc74", mid_shade="#5f9b4a", fern="#8cc46e",
             trunk="#8a6a48", near="#6b4a2e", moss=MOSS, moss_light=MOSS_LIGHT,
@@ -18,8 +17,7 @@ THEMES = {
             vine_leaf2=MOSS_LIGHT, flower="#ffffff",
             stone="#a89d82", stone_dark="#6c624d", stone_light="#d3c9aa",
             tile_moss=MOSS, tile_moss_light=MOSS_LIGHT, plaque="#f6ecc9"),
-    2: dict(name="Le bois au crépuscule",
-            sky=[(0, "#2c2456", 1), (0.4, "#7c3f74", 1), (0.72, "#ee8a52", 1), (1, "#f8c987", 1)],
+    2: dict(sky=[(0, "#2c2456", 1), (0.4, "#7c3f74", 1), (0.72, "#ee8a52", 1), (1, "#f8c987", 1)],
             far="#8a4c72", far2="#a95f76", far_trunk="#7a4566", mid="#5a3158",
             mid_light="#6e3e66", mid_shade="#48264a", fern="#6a3a5e",
             trunk="#442a48", near="#2e1c33", moss="#6f9a3a", moss_light="#a8c95a",
@@ -27,8 +25,7 @@ THEMES = {
             vine_leaf2="#a8c95a", flower="#ffc0d8",
             stone="#917b8a", stone_dark="#4f3d4c", stone_light="#bba5b5",
             tile_moss="#6f9a3a", tile_moss_light="#b3d160", plaque="#f7e4c2"),
-    3: dict(name="La grotte de la nuit",
-            sky=[(0, "#0b1020", 1), (0.6, "#17223c", 1), (1, "#22345a", 1)],
+    3: dict(sky=[(0, "#0b1020", 1), (0.6, "#17223c", 1), (1, "#22345a", 1)],
             far="#1d2a48", far2="#26365a", far_trunk="#1d2a48", mid="#141d34",
             mid_light="#1c2946", mid_shade="#141d34", fern="#1f3a4a",
             trunk="#101727", near="#1c2640", moss="#2fbf9a", moss_light="#84f5d8",
