@@ -267,8 +267,9 @@ def wild_perch(n):
         for x in (40, 44.5, 49):
             out.append(f'<polygon points="{pts([(x - 1.5, 74), (x + 1.5, 74), (x, 81)])}" '
                        f'fill="#dff2ff" stroke="{INK}" stroke-width="0.8"/>')
-        out.append(f'<path d="M36.5 74.5 Q36 69.5 41 69.5 L49 69.5 Q54 69.5 53.5 74.5 Q49 76 45 '
-                   f'74.5 Q41 76 36.5 74.5Z" fill="{t["snow"]}" stroke="{INK}" stroke-width="1.2"/>')
+        out.append(f'<path d="M36.5 74.5 Q36 69.5 41 69.5 L49 69.5 Q54 69.5 53.5 74.5 Q49 76 '
+                   f'45 74.5 Q41 76 36.5 74.5Z" fill="{t["snow"]}" stroke="{INK}" '
+                   f'stroke-width="1.2"/>')
     return "".join(out) + "\n"
 
 
