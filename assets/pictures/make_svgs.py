@@ -17,8 +17,10 @@ cell that collides is where the thing appears to be:
   damage       drawn at (body x - 50, body row * 10 - 50): over the hero's body
 
 The drawing lives in modules beside this script: svgkit (shared helpers and
-colours), sprites (hero, enemy, gem, damage), landscapes (the levels' looks)
-and screens (menus and overlays).
+colours), sprites (hero, enemy, gem, damage), themes (each look's colours and
+shared pieces of landscape), landscapes (the woods and the cave, and every
+look's files), wild_looks (the marsh and the mountains) and screens (menus and
+overlays).
 """
 
 import os
