@@ -19,8 +19,9 @@ if [[ "${1:-}" == "--tests" ]]; then
     clang libclang-rt-dev clang-format)
 fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then
-  # emcc needs node-acorn; the page is tested in headless Chromium.
-  packages+=(emscripten node-acorn chromium)
+  # emcc needs node-acorn; the page is tested in headless Chromium; pngquant
+  # makes the page's level-menu pictures smaller.
+  packages+=(emscripten node-acorn chromium pngquant)
   command -v npm >/dev/null || packages+=(npm)
 fi
 

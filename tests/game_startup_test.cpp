@@ -126,9 +126,17 @@ TEST(GameStartup, WithItsDataLoadsEveryPictureSoundAndTheMusic) {
     for (const char* picture :
          {"Title/icone.png", "Title/ecran-titre-01.png", "Title/ecran-titre-02.png",
           "Title/ecran-titre-03.png", "Title/game-over-01.png", "Title/game-over-02.png",
-          "Title/choix-01.png", "Title/choix-02.png", "Title/choix-03.png", "Enemies/degat.png",
-          "Title/ready.png", "Title/hero-1.png", "Title/hero-2.png"}) {
+          "Enemies/degat.png", "Title/ready.png", "Title/hero-1.png", "Title/hero-2.png"}) {
         writeSolidImage(picture, 32, 32, 0x336699);
+    }
+    // Every level slot has its menu picture but the seventh, which stays a
+    // null handle: nothing to draw.
+    for (int level = 1; level <= LevelImageSlots; ++level) {
+        if (level != 7) {
+            writeSolidImage("Title/choix-" + std::string(level < 10 ? "0" : "") +
+                                std::to_string(level) + ".png",
+                            32, 32, 0x336699);
+        }
     }
     writeFile("Title/hero.imga", "img Title/hero-1.png\nimg Title/hero-2.png\n");
     for (const char* sound : {"Music/Fond.mp3", "Music/bonus.mp3", "Music/degat.mp3",
@@ -149,7 +157,7 @@ TEST(GameStartup, WithItsDataLoadsEveryPictureSoundAndTheMusic) {
         EXPECT_NE(image, nullptr);
     }
     for (int i = 0; i < LevelImageSlots; ++i) {
-        EXPECT_EQ(game->levelImages[i] != nullptr, i < 3) << "level image " << i;
+        EXPECT_EQ(game->levelImages[i] != nullptr, i != 6) << "level image " << i;
     }
     EXPECT_NE(game->readyImage, nullptr);
     EXPECT_NE(game->damageImage, nullptr);

@@ -75,6 +75,10 @@ TEST(LevelMenu, OffersAtMostTenLevels) {
     game.fillWhite();
     game.drawLevelMenuFrame();
     EXPECT_EQ(pixelAt(game.screen, 360, 240), 0xffffffu);
+    // The tenth level shows its own picture, not one of the first three.
+    game.levelImages[9] = solidPicture(0x0000ff);
+    game.drawLevelMenuFrame();
+    EXPECT_EQ(pixelAt(game.screen, 360, 240), 0x0000ffu);
     game.selection = 1;
     game.titleAnimation->frameClock = 0.0;
     game.drawLevelMenuFrame();

@@ -5,10 +5,12 @@
 # standing on the ground and on the perch, the score and the success badge.
 # The top half marks the colliding cells in red; the bottom half shows the
 # damage picture where the game draws it.
-# Usage: compose_preview.sh <build>/game LEVEL(1-3) OUT.png   (needs ImageMagick)
+# Usage: compose_preview.sh <build>/game LOOK(1-5) OUT.png   (needs ImageMagick)
+# LOOK is a folder Niveaux/niveau-LOOK: 1 forest, 2 dusk wood, 3 night cave,
+# 4 marsh, 5 snowy mountains.
 set -euo pipefail
-game=$1 level=$2 out=$3
-dir=$game/Niveaux/niveau-$level
+game=$1 look=$2 out=$3
+dir=$game/Niveaux/niveau-$look
 tmp=$(mktemp -d)
 trap 'rm -r "$tmp"' EXIT
 

@@ -5,6 +5,7 @@
 #include <malloc.h>
 #endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -92,10 +93,11 @@ bool Game::startUp() {
     for (int i = 0; i < TitleImageCount; ++i) {
         titleImages[i] = loadImage(titleFiles[i]);
     }
-    static const char* const levelChoiceFiles[3] = {"Title/choix-01.png", "Title/choix-02.png",
-                                                    "Title/choix-03.png"};
-    for (int i = 0; i < 3; ++i) {
-        levelImages[i] = loadImage(levelChoiceFiles[i]);
+    // One level-menu picture a level slot, Title/choix-01.png to choix-10.png.
+    for (int i = 0; i < LevelImageSlots; ++i) {
+        char path[32];
+        std::snprintf(path, sizeof path, "Title/choix-%02d.png", i + 1);
+        levelImages[i] = loadImage(path);
     }
     damageImage = loadImage("Enemies/degat.png");
     titleAnimation = std::make_unique<Animation>("Title/hero.imga", 0.35);
