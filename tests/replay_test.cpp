@@ -139,6 +139,17 @@ TEST_F(ReplayTest, ARecordRunSavedAndLoadedReplaysEveryFrame) {
     EXPECT_LT(lowest, 290 - 50);  // the run did jump
 }
 
+// A new record whose run cannot be written keeps the record, and drops the
+// old record's run rather than offer it as this one.
+TEST_F(ReplayTest, ARecordWhoseRunCannotBeWrittenDropsTheOldRun) {
+    writeFile("Save/replay-0.rpl", "version 1\nniveau ff\nscore 10\nimages 50\n");
+    std::filesystem::create_directory("Save/replay-0.rpl.tmp");  // no temporary file there
+    const std::vector<Frame> played = playAndEnd();
+    EXPECT_EQ(readFile("Save/records-0.rcd"),
+              std::to_string(int64_t{played.back().score} * played.back().score));
+    EXPECT_FALSE(std::filesystem::exists("Save/replay-0.rpl"));
+}
+
 // The record run raced while the level is played with other keys: the
 // ghost's height is the record run's in every frame until it falls out,
 // shown or hidden, and the play itself is the same with or without it.

@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "screens/records.h"
 #include "screens/replay_file.h"
+#include "util/atomic_file.h"
 
 void Game::showLevelEnd() {
     endChoice = 3;
@@ -59,7 +60,7 @@ void Game::writeRecordRun(int32_t score) {
     run.frames = playedFrames;
     run.events = runEvents;
     if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run)) {
-        std::remove(replayFileName(currentLevel).c_str());
+        removeFileDurably(replayFileName(currentLevel));
     }
 }
 

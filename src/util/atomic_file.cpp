@@ -91,6 +91,18 @@ bool rewriteInPlace(const std::string& path, std::string_view contents) {
     return ::close(fd) == 0 && written;
 }
 
+// The page's storage takes the folder's changes now, so that a closed tab
+// keeps them; on the desktop they are already kept.
+bool keepChanges() {
+#ifdef __EMSCRIPTEN__
+    if (syncStorage() == 0) {
+        tellStorageRefused();
+        return false;
+    }
+#endif
+    return true;
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view contents) {
@@ -117,16 +129,15 @@ bool writeFileAtomically(const std::string& path, std::string_view contents) {
         ::unlink(temporary.c_str());
         return false;
     }
-#ifdef __EMSCRIPTEN__
-    // Only the renamed file reaches the storage, never the temporary one.
-    if (syncStorage() == 0) {
-        tellStorageRefused();
+    // Only the renamed file reaches the page's storage, never the temporary.
+    return keepChanges();
+}
+
+bool removeFileDurably(const std::string& path) {
+    if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
         return false;
     }
-    return true;
-#else
-    return true;
-#endif
+    return keepChanges();
 }
 
 void openPersistentFolder(const std::string& folder, const std::string& fileName,

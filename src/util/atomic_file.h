@@ -18,6 +18,10 @@
 // file or the new one.
 bool writeFileAtomically(const std::string& path, std::string_view contents);
 
+// Removes the file at `path`, in the page's storage too. A file that was not
+// there is removed already; false when it stays.
+bool removeFileDurably(const std::string& path);
+
 // Makes `folder` (relative to the working folder) the place whose files
 // outlive the program. On the desktop it already is. In a browser page it is
 // backed by the page's storage and read in from there; when it holds no file
