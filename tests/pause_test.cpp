@@ -37,15 +37,9 @@ void pushFocus(Uint8 gain) {
 class PauseTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        writeCommonData();
-        writeFile("Niveaux/test-0.lvl", levelText(400));
         writeSolidImage("Title/pause.png", 40, 30, 0x00ff00);
         writeSilentSound("Music/Fond.mp3", 2);
-        game = std::make_unique<Game>(GameFlow::StartupOnly);
-        ASSERT_FALSE(game->startupFailed);
-        game->levelFiles[0] = "Niveaux/test-0.lvl";
+        game = startedGame({levelText(400)});
     }
 
     void start() {

@@ -5,6 +5,8 @@
 
 #include <SDL/SDL_mixer.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,25 @@ inline void writeCommonData(int levelCount = 2) {
     writeFile("Enemies/ennemi-01.imga", "");
     writeFile("Title/gameover.imga", "");
     writeFile("Title/hero.imga", "");
+}
+
+// A game past its start-up on the dummy drivers, with the common data and
+// `levels` as Niveaux/test-0.lvl, test-1.lvl (levels 0 and 1), ready for a
+// test to drive its screens.
+inline std::unique_ptr<Game> startedGame(const std::vector<std::string>& levels) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    writeCommonData();
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        writeFile("Niveaux/test-" + std::to_string(i) + ".lvl", levels[i]);
+    }
+    auto game = std::make_unique<Game>(GameFlow::StartupOnly);
+    EXPECT_FALSE(game->startupFailed);
+    // The story is read by the screen flow, which the tests run themselves.
+    for (std::size_t i = 0; i < levels.size() && i < game->levelFiles.size(); ++i) {
+        game->levelFiles[i] = "Niveaux/test-" + std::to_string(i) + ".lvl";
+    }
+    return game;
 }
 
 // A silent sound of `seconds` at `path`: long enough to be still playing when

@@ -14,18 +14,9 @@ namespace {
 
 class PlayLoopTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        writeCommonData();
-    }
-
     // Starts level 0 from `levelFile` on a fresh game.
     void startLevel(const std::string& levelFile) {
-        writeFile("Niveaux/test-0.lvl", levelFile);
-        game = std::make_unique<Game>(GameFlow::StartupOnly);
-        ASSERT_FALSE(game->startupFailed);
-        game->levelFiles[0] = "Niveaux/test-0.lvl";
+        game = startedGame({levelFile});
         game->startGame(0);
         ASSERT_EQ(game->nextScreen, Screen::PlayLevel);
         game->running = true;

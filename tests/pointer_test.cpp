@@ -182,21 +182,14 @@ TEST(Pointer, DrivesTheMenusAsTheKeysDo) {
     handleWaiting(&Game::handleLevelMenuEvent);
     EXPECT_EQ(game.selection, 1);
     EXPECT_TRUE(game.menuConfirmed);
-}
 
-TEST(Pointer, ChoosesAtTheEndOfALevel) {
-    menu_fixture::StartedGame started;
-    Game& game = started.game;
+    // At the end of a level: beside the choices nothing, then one of them.
     game.nextScreen = Screen::LevelEnd;
     for (const auto& [x, y, choice] : {std::tuple{250, 324, 4}, std::tuple{250, 250, 3}}) {
         game.endChoice = 7 - choice;
-        game.running = true;
-        game.menuConfirmed = false;
-        pushClick(600, 400);  // beside the choices: nothing
+        pushClick(600, 400);
         pushClick(x, y);
-        while (game.pollEvent()) {
-            game.handleLevelEndEvent();
-        }
+        handleWaiting(&Game::handleLevelEndEvent);
         EXPECT_EQ(game.endChoice, choice);
         EXPECT_TRUE(game.menuConfirmed);
     }

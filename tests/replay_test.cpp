@@ -61,15 +61,7 @@ struct Frame {
 
 class ReplayTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        writeCommonData();
-        writeFile("Niveaux/test-0.lvl", testLevel());
-        game = std::make_unique<Game>(GameFlow::StartupOnly);
-        ASSERT_FALSE(game->startupFailed);
-        game->levelFiles[0] = "Niveaux/test-0.lvl";
-    }
+    void SetUp() override { game = startedGame({testLevel()}); }
 
     // Plays level 0 with Keys through the game's event queue, as the play
     // loop does, then leaves the end-of-level screen; returns each played

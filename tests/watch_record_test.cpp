@@ -26,16 +26,8 @@ namespace {
 class WatchRecordTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        writeCommonData();
         // A bonus out of reach without a jump, and a run that jumps for it.
-        writeFile("Niveaux/test-0.lvl", levelText(150, {{90, WaistRow - 8, FileBonus}}));
-        writeFile("Niveaux/test-1.lvl", levelText(150));
-        game = std::make_unique<Game>(GameFlow::StartupOnly);
-        ASSERT_FALSE(game->startupFailed);
-        game->levelFiles[0] = "Niveaux/test-0.lvl";
-        game->levelFiles[1] = "Niveaux/test-1.lvl";
+        game = startedGame({levelText(150, {{90, WaistRow - 8, FileBonus}}), levelText(150)});
         const std::string level = readFile("Niveaux/test-0.lvl");
         parseLevelText(level, data, grid.data());
         run.levelFingerprint = fingerprintOf(level);

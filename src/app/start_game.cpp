@@ -48,8 +48,11 @@ void Game::startGame(int32_t levelIndex) {
     playedFrames = 0;
     runRecorded = true;
     ReplayData record;
-    // Checked on the level just read, before anything is taken from it.
-    if (loadReplay(levelIndex, levelFiles[levelIndex], level->fileFingerprint, level->grid.data(),
+    // Checked on the level just read, before anything is taken from it. The
+    // record run being watched was checked by the level menu, and races no
+    // ghost of itself.
+    if (nextScreen != Screen::WatchRecord &&
+        loadReplay(levelIndex, levelFiles[levelIndex], level->fileFingerprint, level->grid.data(),
                    record)) {
         ghost.start(level->grid.data(), std::move(record), *hero);
     }

@@ -72,8 +72,8 @@ void Game::handleLevelMenuEvent() {
 }
 
 void Game::drawLevelMenuFrame() {
-    // Levels without a picture (slots 3 to 9) show only the white screen and
-    // the animation.
+    // A level whose picture is missing shows only the white screen and the
+    // animation.
     if (selection >= 0 && selection < LevelImageSlots) {
         blitToScreen(levelImages[selection].get(), titleRect);
     }

@@ -62,7 +62,7 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& re
     std::string level;
     if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes)) {
         setAside(replayFileName(levelIndex),
-                 "a ete joue sur une autre version du niveau " + levelPath);
+                 "ne peut etre verifie : le niveau " + levelPath + " est illisible");
         return false;
     }
     std::vector<int32_t> grid(GridCells, Empty);
