@@ -1,3 +1,10 @@
 niveau0 Niveaux/niveau-1.niv
 niveau1 Niveaux/niveau-2.niv
 niveau2 Niveaux/niveau-3.niv
+niveau3 Niveaux/niveau-4.niv
+niveau4 Niveaux/niveau-5.niv
+niveau5 Niveaux/niveau-6.niv
+niveau6 Niveaux/niveau-7.niv
+niveau7 Niveaux/niveau-8.niv
+niveau8 Niveaux/niveau-9.niv
+niveau9 Niveaux/niveau-10.niv
