@@ -115,10 +115,21 @@ run("phone", async () => {
     await tap(page, Play);
     await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
     check(await probe(page, Probe.Screen) === Screen.LevelMenu, 'a tap on "Jouer" opens the level menu');
+    // Its hint line for keys is covered with what a finger does, at the
+    // bottom of the picture; in a level there is none.
     await sleep(300);
+    const canvas = await box(page, "canvas");
+    const hint = await box(page, "touchhint");
+    const text = await page.evaluate(() => document.getElementById("touchhint").textContent);
+    await shot(page, "level-menu");
     await tap(page, Middle);
     await waitForScreen(page, Screen.PlayLevel, 5000).catch(() => {});
     check(await probe(page, Probe.Screen) === Screen.PlayLevel, "a tap in the middle of the level menu starts it");
+    await sleep(300);
+    check(hint !== null && /appui long/.test(text) && hint.left >= canvas.left && hint.right <= canvas.right &&
+      hint.top > canvas.top + 0.9 * (canvas.bottom - canvas.top) && await box(page, "touchhint") === null,
+      "the level menu's hint line tells a finger what it does, and goes in a level",
+      `${text} at ${JSON.stringify(hint)} on ${JSON.stringify(canvas)}`);
 
     // Once the hero runs on the ground, a finger held on the game lifts it
     // as a held Space does, to 100 pixels, and lifted lets it fall back.
