@@ -1,4 +1,5 @@
 #include "level_generator.h"
+#include "level_text.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 #include "app/game.h"
 #include "level_generator.h"
 #include "level_search.h"
+#include "level_text.h"
 #include "play_fixture.h"
 #include "player_model.h"
 #include "test_support.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "level_generator.h"
+#include "level_text.h"
 #include "util/keyword_text.h"
 
 namespace {

@@ -40,24 +40,10 @@ struct Summary {
 // The names of the building blocks a seed file may use.
 const std::vector<std::string>& blockNames();
 
-// Reads a seed file: "seed S", "pictures N" and one block a line, "NAME
-// DIFFICULTY" optionally followed by "xCOUNT" to repeat it; "#" starts a
-// comment. False, with a message naming the line, on anything else.
-bool parseSeedText(const std::string& text, Settings& settings, std::string& error);
-
 // The level's grid as cell codes (CellCode), GridCells cells, column-major:
 // a calm start, the blocks in order, a calm end, and no ground after it, so
 // the hero runs off the end and falls out. The same settings always give the
 // same grid.
 std::vector<int32_t> generateGrid(const Settings& settings, Summary* summary = nullptr);
-
-// The whole level file for `grid`: keyword lines, "#Collisions" and the cells,
-// 80 file numbers (0 empty, 1 Tile0, 2 Bonus, 3 Enemy, 4 Tile1) a line, one line
-// a column. No "limite" line: the build appends it once the player model has
-// played the level.
-std::string levelFileText(const Settings& settings, const std::vector<int32_t>& grid);
-
-// The blocks, one a line: "NAME DIFFICULTY FIRST LAST".
-std::string blocksText(const Summary& summary);
 
 }  // namespace levelgen
