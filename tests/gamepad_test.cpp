@@ -35,7 +35,7 @@ void pushStick(Uint8 axis, Sint16 value) {
     SDL_PushEvent(&event);
 }
 
-constexpr Uint8 ButtonA = 0, ButtonY = 3, Back = 6, Start = 7;
+constexpr Uint8 ButtonA = 0, ButtonX = 2, ButtonY = 3, Back = 6, Start = 7;
 
 }  // namespace
 
@@ -141,6 +141,13 @@ TEST(Gamepad, DrivesTheMenusAsTheKeysDo) {
     game.showLevelMenu();
     EXPECT_EQ(game.nextScreen, Screen::StartGame);
     EXPECT_EQ(game.nextLevelIndex, 1);
+    EXPECT_FALSE(game.practising);
+    // X practises it, as E does.
+    game.nextScreen = Screen::LevelMenu;
+    pushTap(ButtonX);
+    game.showLevelMenu();
+    EXPECT_EQ(game.nextScreen, Screen::StartGame);
+    EXPECT_TRUE(game.practising);
 
     // Back is Escape.
     game.nextScreen = Screen::TitleMenu;

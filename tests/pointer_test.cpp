@@ -73,7 +73,10 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         {On::LevelMenu, 0, false, barred, 100, 500, ""},  // on a bar
         {On::LevelMenu, 0, false, plain, 490, 240, " +space -space", 599},
         {On::LevelMenu, 0, false, plain, 490, 240, " +r -r", 600},  // a long press
-        {On::LevelMenu, 0, false, plain, 20, 240, " +left -left", 5000},
+        {On::LevelMenu, 0, false, plain, 20, 300, " +left -left", 5000},
+        {On::LevelMenu, 0, false, plain, 60, 220, " +e -e"},             // "E : entraînement"
+        {On::LevelMenu, 0, false, tripled, 3 * 200, 3 * 250, " +v -v"},  // "V : allure"
+        {On::LevelMenu, 0, false, plain, 60, 290, " +left -left"},       // under them
         {On::PlayLevel, 0, false, plain, 700, 20, " +space -space"},
         {On::PlayLevel, 0, false, barred, 10, 10, " +space -space"},
         {On::PlayLevel, 0, true, plain, 300, 300, " +p -p"},
@@ -114,17 +117,22 @@ TEST(Pointer, HoldsSpaceUntilTheLastFingerLifts) {
     };
     finger(true, 7);
     finger(true, 3);
+    // Only in practice does a second finger take a checkpoint.
+    target.practising = true;
+    finger(true, 4);
+    finger(false, 4);
+    target.practising = false;
     pointer.translate(buttonEvent(true, 10, 10, SDL_BUTTON_RIGHT), target, keys);
     pointer.translate(buttonEvent(true, 10, 10, SDL_BUTTON_WHEELUP), target, keys);
     pointer.translate(buttonEvent(false, 10, 10, SDL_BUTTON_WHEELUP), target, keys);
     finger(false, 7);
-    EXPECT_EQ(keysOf(keys), " +space");
+    EXPECT_EQ(keysOf(keys), " +space +c -c");
     finger(true, 9);
     pointer.translate(buttonEvent(false, 10, 10), target, keys);
     pointer.fingerUp(3, keys);
-    EXPECT_EQ(keysOf(keys), " +space");
+    EXPECT_EQ(keysOf(keys), " +space +c -c");
     pointer.fingerUp(9, keys);
-    EXPECT_EQ(keysOf(keys), " +space -space");
+    EXPECT_EQ(keysOf(keys), " +space +c -c -space");
 
     // More fingers than are counted: Space still waits for all of them.
     keys.clear();

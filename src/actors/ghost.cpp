@@ -7,6 +7,7 @@
 
 void Ghost::start(const int32_t* grid, ReplayData replay, const Hero& hero) {
     clear();
+    grid_ = grid;
     replay_ = std::move(replay);
     runner_ = std::make_unique<ReplayRunner>(grid, &replay_);
     for (std::size_t i = 0; i < frames_.size(); ++i) {
@@ -16,9 +17,21 @@ void Ghost::start(const int32_t* grid, ReplayData replay, const Hero& hero) {
 
 void Ghost::clear() {
     runner_.reset();
+    grid_ = nullptr;
     replay_ = ReplayData{};
     for (SurfacePtr& frame : frames_) {
         frame.reset();
+    }
+}
+
+void Ghost::rewindTo(int32_t frames) {
+    if (!runner_) {
+        return;
+    }
+    // The run is exact: playing it again from its start is the way back.
+    runner_ = std::make_unique<ReplayRunner>(grid_, &replay_);
+    while (runner_->frame < frames && runner_->step()) {
+        runner_->motion.chooseFrame();
     }
 }
 

@@ -31,6 +31,10 @@ class Ghost {
     // again when shown. Once the run has fallen out it is gone.
     void stepAndDraw(bool shown);
 
+    // Puts the run back to where it was after `frames` play frames, as a
+    // practice that goes back to a checkpoint does with the hero.
+    void rewindTo(int32_t frames);
+
     // The run being raced, while it is still on its way; else null.
     const ReplayRunner* runner() const;
 
@@ -38,6 +42,7 @@ class Ghost {
     static constexpr Uint8 Alpha = 110;
 
   private:
+    const int32_t* grid_ = nullptr;
     ReplayData replay_;
     std::unique_ptr<ReplayRunner> runner_;
     std::array<SurfacePtr, MaxHeroFrames> frames_;

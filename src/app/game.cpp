@@ -110,6 +110,7 @@ bool Game::startUp() {
     readyRect.x = 0;
     readyRect.y = 0;
     font = openFont("shark.ttf", 65);
+    smallFont = openFont("shark.ttf", 26);
 
     music.reset(FSOUND_Stream_Open("Music/Fond.mp3", FSOUND_LOOP_NORMAL, 0, 0));
     FSOUND_Stream_Play(FSOUND_FREE, music.get());
@@ -127,7 +128,9 @@ bool Game::startUp() {
     menuConfirmed = false;
     SDL_ShowCursor(SDL_DISABLE);
     currentLevel = 2;
-    ghostShown = readSettings().ghostShown;
+    const Settings settings = readSettings();
+    ghostShown = settings.ghostShown;
+    pace = settings.pace;
     nextScreen = Screen::LoadStory;
     return true;
 }
@@ -140,6 +143,7 @@ Game::~Game() {
     music.reset();
     FSOUND_Close();
     font.reset();
+    smallFont.reset();
     if (ttfStarted) {
         TTF_Quit();
     }
@@ -154,8 +158,16 @@ Game::~Game() {
     pausedFrame.reset();
     damageImage.reset();
     recordTextSurface.reset();
-    watchLabel.reset();
-    watchLabelOutline.reset();
+    watchLabel.clear();
+    practiceLabel.clear();
+    finishedLabel.clear();
+    for (OutlinedLabel& line : menuLines) {
+        line.clear();
+    }
+    for (OutlinedLabel& line : endLines) {
+        line.clear();
+    }
+    practiceFrame.reset();
     titleAnimation.reset();
     endAnimation.reset();
     ghost.clear();
@@ -225,11 +237,13 @@ bool Game::pollEvent() {
             toggleFullScreen();
             continue;
         }
-        // Start is Space in the menus and pauses a level; Y watches the
-        // record run in the level menu.
+        // Start is Space in the menus and pauses a level; in the level menu
+        // Y watches the record run and X practises the level.
+        const bool levelMenu = nextScreen == Screen::LevelMenu;
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
-        const SDLKey yKey = nextScreen == Screen::LevelMenu ? SDLK_r : SDLK_SPACE;
-        if (!gamepad.translate(event, startKey, standInKeys, yKey) &&
+        const SDLKey yKey = levelMenu ? SDLK_r : SDLK_SPACE;
+        const SDLKey xKey = levelMenu ? SDLK_e : SDLK_SPACE;
+        if (!gamepad.translate(event, startKey, standInKeys, yKey, xKey) &&
             !pointer.translate(event, pointerTarget(), standInKeys)) {
             return true;
         }
@@ -257,6 +271,7 @@ PointerKeys::Target Game::pointerTarget() const {
     }
     target.selection = selection;
     target.paused = paused();
+    target.practising = practising && nextScreen == Screen::PlayLevel;
     target.place = display.place();
     target.now = SDL_GetTicks();
     return target;

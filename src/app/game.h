@@ -16,10 +16,14 @@
 #include "app/camera.h"
 #include "app/gamepad_keys.h"
 #include "app/pointer_keys.h"
+#include "app/practice.h"
 #include "gfx/animation.h"
 #include "gfx/display.h"
+#include "gfx/outlined_label.h"
 #include "gfx/surface.h"
+#include "screens/progress.h"
 #include "screens/replay_file.h"
+#include "screens/settings.h"
 #include "sound/fsound.h"
 #include "world/level.h"
 
@@ -176,9 +180,34 @@ class Game {
     // hero at their frames while the level plays as it did.
     ReplayData watchedRun;
     std::size_t watchedEvent = 0;
-    SurfacePtr watchLabel;  // "Record", in the score's font, and its outline
-    SurfacePtr watchLabelOutline;
+    OutlinedLabel watchLabel;             // "Record", in the score's font
     int32_t levelMenuFirstSelection = 0;  // the level highlighted on entering the menu
+
+    // A practised level plays as ever, but a fall puts the hero back at the
+    // last checkpoint, and nothing of it is kept: no record, no record run,
+    // no attempt.
+    bool practising = false;
+    Practice practice;
+    std::vector<int32_t> takenBonuses;  // the cells of the bonuses taken, in order
+    SurfacePtr practiceFrame;           // the frame shown still after a fall or the end
+    OutlinedLabel practiceLabel;        // "Entraînement"
+    OutlinedLabel finishedLabel;        // "Niveau terminé"
+
+    // The pace levels are played at, in percent: only the time between
+    // frames changes (31 ms at full pace), and a slower pace keeps records
+    // of its own. A screen loop draws a frame once more than frameWaitMs
+    // have passed.
+    int32_t pace = FullPace;
+    double frameWaitMs = 30.0;
+
+    // How far the player got: the attempts and best share of each level,
+    // and the share of the level the run being played reached.
+    ProgressData progress{};
+    int32_t finishFrame = 1;  // of the level being played (levelFinishFrame)
+    int32_t runPercent = 0;
+    FontPtr smallFont;                       // the menus' lines of text
+    std::array<OutlinedLabel, 5> menuLines;  // the level menu's: attempts, best, pace, keys
+    std::array<OutlinedLabel, 2> endLines;   // the end of a level's: the share, the pace
 
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers
@@ -192,6 +221,15 @@ class Game {
     void endPause();
     void recordSpace(bool press);
     void toggleGhost();
+    void saveSettings();
+    // Practice: the checkpoints, the pause after a fall and the end.
+    PlayCheckpoint takeCheckpoint() const;
+    void restoreCheckpoint(const PlayCheckpoint& checkpoint);
+    bool drawPracticeStill();  // true while the frame stands still
+    void stepPractice();
+    void drawPracticeOverlay();
+    void drawMenuLines();
+    void drawEndLines();
     void writeRecordRun(int32_t score);
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
@@ -210,7 +248,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
         }
         nowTicks = static_cast<double>(SDL_GetTicks());
         const double elapsed = nowTicks - lastFrameTicks;
-        if (elapsed > 30.0) {
+        if (elapsed > frameWaitMs) {
             fillWhite();
             drawFrame();
             display.present();
@@ -226,7 +264,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
         } else {
             // A clock that went backwards (SDL's ticks wrap after 49 days)
             // still waits no more than one frame period.
-            SDL_Delay(static_cast<Uint32>(30.0 - (elapsed < 0.0 ? 0.0 : elapsed)));
+            SDL_Delay(static_cast<Uint32>(frameWaitMs - (elapsed < 0.0 ? 0.0 : elapsed)));
         }
         if (!running) {
             return;

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y, in either layout
+constexpr int ButtonX = 2;
 constexpr int ButtonY = 3;
 
 // A stick counts as pushed past half way and as let go under a quarter, so
@@ -17,8 +18,8 @@ constexpr int LetGoAt = 8192;
 
 // The keys a pad can press. Their codes are not small numbers everywhere (the
 // browser's SDL has SDL 2's), so each has a place in this list instead.
-constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p,     SDLK_UP,
-                              SDLK_DOWN,  SDLK_LEFT,   SDLK_RIGHT, SDLK_r};
+constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p, SDLK_UP, SDLK_DOWN,
+                              SDLK_LEFT,  SDLK_RIGHT,  SDLK_r, SDLK_e};
 
 std::size_t placeOf(SDLKey key) {
     std::size_t place = 0;
@@ -74,13 +75,16 @@ void GamepadKeys::closeAll() {
     }
 }
 
-SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey) const {
+SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey) const {
     const bool browser = layout_ == Layout::Browser;
     const int back = browser ? 8 : 6;
     const int start = browser ? 9 : 7;
     static constexpr SDLKey PadButtons[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
     if (button == ButtonY) {
         return yKey;
+    }
+    if (button == ButtonX) {
+        return xKey;
     }
     if (button < FaceButtons) {
         return SDLK_SPACE;
@@ -126,7 +130,7 @@ void GamepadKeys::moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKe
 }
 
 bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
-                            SDLKey yKey) {
+                            SDLKey yKey, SDLKey xKey) {
     switch (event.type) {
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
@@ -144,7 +148,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
                 }
                 return true;
             }
-            const SDLKey key = keyOfButton(button, startKey, yKey);
+            const SDLKey key = keyOfButton(button, startKey, yKey, xKey);
             if (key != SDLK_UNKNOWN && held == SDLK_UNKNOWN) {
                 held = key;
                 press(key, keys);

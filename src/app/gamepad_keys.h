@@ -40,15 +40,16 @@ class GamepadKeys {
     // for (none, one or two) in `keys` and returns true; any other event is
     // left alone (false). A key held by several buttons or directions at
     // once is pressed once and released when the last of them lets go. The
-    // Y button is `yKey` (R in the level menu, where it plays the record).
+    // Y button is `yKey` (R in the level menu, where it plays the record),
+    // the X button `xKey` (E in the level menu, where it practises the level).
     bool translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
-                   SDLKey yKey = SDLK_SPACE);
+                   SDLKey yKey = SDLK_SPACE, SDLKey xKey = SDLK_SPACE);
 
     static constexpr int MaxPads = 8;
     static constexpr int MaxButtons = 32;
 
   private:
-    SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey) const;
+    SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey) const;
     void press(SDLKey key, std::deque<SDL_Event>& keys);
     void release(SDLKey key, std::deque<SDL_Event>& keys);
     void moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
@@ -62,7 +63,7 @@ class GamepadKeys {
     std::array<Pad, MaxPads> pads_{};
     // How many buttons and directions hold each key a pad can press, in
     // the order of the keys in gamepad_keys.cpp.
-    std::array<uint8_t, 8> holders_{};
+    std::array<uint8_t, 9> holders_{};
     std::array<SDL_Joystick*, MaxPads> opened_{};  // by slot, null where none is open
     Layout layout_;
 };

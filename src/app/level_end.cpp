@@ -8,6 +8,7 @@
 #include "screens/records.h"
 #include "screens/replay_file.h"
 #include "util/atomic_file.h"
+#include "world/level_extent.h"
 
 void Game::showLevelEnd() {
     endChoice = 3;
@@ -17,10 +18,13 @@ void Game::showLevelEnd() {
     endAnimation = std::make_unique<Animation>("Title/gameover.imga", 0.1);
 
     const int32_t score = level ? level->score : 0;
+    runPercent = progressPercent(playedFrames, finishFrame);
+    countAttempt(currentLevel, runPercent, progress);
     // Only levels 0 to 9 have a record slot. Any other level keeps no record,
-    // and the screen shows the score just reached in its place.
+    // and the screen shows the score just reached in its place. A slower
+    // pace's records are its own, beside the full pace's.
     int32_t shownRecord = score;
-    if (currentLevel >= 0 && currentLevel < MaxRecords) {
+    if (currentLevel >= 0 && currentLevel < MaxRecords && pace == FullPace) {
         int32_t& record = records[currentLevel];
         if (score > record) {
             // Kept for the rest of the run even if the file cannot be written.
@@ -29,6 +33,13 @@ void Game::showLevelEnd() {
             writeRecordRun(score);
         }
         shownRecord = record;
+    } else if (currentLevel >= 0 && currentLevel < MaxRecords) {
+        shownRecord = readRecordFile(currentLevel, pace);
+        if (score > shownRecord) {
+            writeRecordFile(currentLevel, score, pace);
+            shownRecord = score;
+            writeRecordRun(score);
+        }
     }
     std::snprintf(recordText, sizeof recordText, "%ld", static_cast<long>(shownRecord));
     recordTextSurface.reset();
@@ -59,8 +70,8 @@ void Game::writeRecordRun(int32_t score) {
     run.score = score;
     run.frames = playedFrames;
     run.events = runEvents;
-    if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run)) {
-        removeFileDurably(replayFileName(currentLevel));
+    if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run, pace)) {
+        removeFileDurably(replayFileName(currentLevel, pace));
     }
 }
 
@@ -111,5 +122,19 @@ void Game::drawLevelEndFrame() {
     blitToScreen(recordTextSurface.get(), where);
     if (level) {
         level->drawScoreAndOverlay();
+    }
+    drawEndLines();
+}
+
+// Under the record: how far the run went, and a slower pace said plainly,
+// since its record is not the full pace's.
+void Game::drawEndLines() {
+    endLines[0].render(smallFont.get(), std::to_string(runPercent) + " % du niveau",
+                       OutlinedLabel::Cream, 2);
+    endLines[0].draw(572, 326, true);
+    if (pace != FullPace) {
+        endLines[1].render(smallFont.get(), "Allure " + std::to_string(pace) + " %",
+                           OutlinedLabel::Gold, 2);
+        endLines[1].draw(572, 356, true);
     }
 }

@@ -22,13 +22,22 @@ void Game::playLevel() {
     }
     levelEnded = false;
     running = true;
+    frameWaitMs = FullPace * 31.0 / pace - 1.0;
     runScreenLoop([this] { handlePlayEvent(); }, [this] { drawPlayFrame(); });
+    frameWaitMs = 30.0;
     if (paused()) {
         // Left during a pause (Escape, the window closed): the music comes back
         // for the next screen.
         pausedByKey = false;
         pausedByFocusLoss = false;
         endPause();
+    }
+    if (practising) {
+        // Escape and the end of the level go back to the level menu.
+        practiceFrame.reset();
+        levelMenuFirstSelection = currentLevel;
+        nextScreen = event.type == SDL_QUIT ? Screen::End : Screen::LevelMenu;
+        return;
     }
     nextScreen = levelEnded ? Screen::LevelEnd : Screen::End;
 }
@@ -57,6 +66,8 @@ void Game::handlePlayEvent() {
             level->scrollStep = 1;
         } else if (event.key.keysym.sym == SDLK_g) {
             toggleGhost();
+        } else if (event.key.keysym.sym == SDLK_c && practising) {
+            practice.askForCheckpoint();
         }
     } else if (event.type == SDL_QUIT) {
         running = false;
@@ -138,8 +149,13 @@ void Game::recordSpace(bool press) {
 
 void Game::toggleGhost() {
     ghostShown = !ghostShown;
+    saveSettings();
+}
+
+void Game::saveSettings() {
     Settings settings;
     settings.ghostShown = ghostShown;
+    settings.pace = pace;
     writeSettings(settings);
 }
 
@@ -155,6 +171,9 @@ void Game::drawPlayFrame() {
         blitToScreen(pauseImage.get(), where);
         return;
     }
+    if (practising && drawPracticeStill()) {
+        return;
+    }
     ++playedFrames;
     level->runFrame();
     ghost.stepAndDraw(ghostShown);  // under the hero
@@ -168,6 +187,7 @@ void Game::drawPlayFrame() {
         FSOUND_PlaySound(FSOUND_FREE, bonusSample.get());
         level->score += 50;
         level->grid[index] = Empty;
+        takenBonuses.push_back(index);
     } else if (cell == Enemy) {
         FSOUND_PlaySound(FSOUND_FREE, damageSample.get());
         level->score -= 100;
@@ -179,7 +199,9 @@ void Game::drawPlayFrame() {
         SDL_Delay(200);
     }
 
-    if (body->fellOut == 1) {
+    if (practising) {
+        stepPractice();
+    } else if (body->fellOut == 1) {
         running = false;
         levelEnded = true;
     }

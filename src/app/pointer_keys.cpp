@@ -10,6 +10,8 @@ const std::array<SDL_Rect, PointerKeys::TitleEntryCount> PointerKeys::TitleEntri
     SDL_Rect{360, 223, 240, 54}, SDL_Rect{360, 295, 240, 54}, SDL_Rect{360, 367, 240, 54}};
 const std::array<SDL_Rect, 2> PointerKeys::LevelEndChoices = {SDL_Rect{110, 223, 280, 54},
                                                               SDL_Rect{110, 297, 280, 54}};
+const std::array<SDL_Rect, 2> PointerKeys::LevelMenuKeyLines = {SDL_Rect{16, 206, 250, 30},
+                                                                SDL_Rect{16, 236, 250, 30}};
 // The level menu's picture of the level, 388 pixels wide with its frame, with
 // an arrow drawn on each side of it: the column under the picture starts the
 // level, and all that lies left or right of it moves that way, arrow included.
@@ -129,7 +131,9 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
             if (!onPicture) {
                 break;
             }
-            if (x < LevelCardLeft) {
+            if (contains(LevelMenuKeyLines[0], x, y) || contains(LevelMenuKeyLines[1], x, y)) {
+                tap(contains(LevelMenuKeyLines[0], x, y) ? SDLK_e : SDLK_v, keys);
+            } else if (x < LevelCardLeft) {
                 tap(SDLK_LEFT, keys);
             } else if (x >= LevelCardRight) {
                 tap(SDLK_RIGHT, keys);
@@ -145,6 +149,8 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
             } else if (!spaceHeld_) {
                 spaceHeld_ = true;
                 keys.push_back(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+            } else if (target.practising) {
+                tap(SDLK_c, keys);
             }
             break;
         case Screen::LevelEnd:

@@ -18,10 +18,12 @@
 // - Level menu: a press left of the level's picture (on the left arrow, say)
 //   taps Left, right of it Right. On it or above or below it, the release
 //   taps Space, unless the press was held LongPressMs: that taps R, which
-//   plays the level's record run.
+//   plays the level's record run. The lines "E : entraînement" and
+//   "V : allure" drawn left of it tap E and V.
 // - In a level: the first finger down (or the left button) presses Space,
 //   which is released when the last finger lifts. While the level is paused
-//   a press taps P, which resumes it.
+//   a press taps P, which resumes it. In practice a second finger taps C,
+//   which takes a checkpoint.
 // - End of a level: a press on "Rejouer" or "Menu principal" taps Up or Down,
 //   then Space.
 class PointerKeys {
@@ -35,6 +37,7 @@ class PointerKeys {
         Screen screen = Screen::Other;
         int32_t selection = 0;
         bool paused = false;
+        bool practising = false;
         SDL_Rect place{0, 0, 720, 480};
         uint32_t now = 0;  // SDL_GetTicks() when the event came
     };
@@ -60,6 +63,8 @@ class PointerKeys {
     static constexpr int TitleEntryCount = 3;
     static const std::array<SDL_Rect, TitleEntryCount> TitleEntries;
     static const std::array<SDL_Rect, 2> LevelEndChoices;  // "Rejouer", "Menu principal"
+    // The level menu's lines of practice (E) and pace (V).
+    static const std::array<SDL_Rect, 2> LevelMenuKeyLines;
 
   private:
     void press(const Target& target, int x, int y, std::deque<SDL_Event>& keys);

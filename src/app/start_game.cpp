@@ -7,6 +7,7 @@
 #include "screens/story.h"
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
+#include "world/level_extent.h"
 
 void Game::startGame(int32_t levelIndex) {
     // Written before the index is checked. Atomically, so that a crash never
@@ -47,14 +48,21 @@ void Game::startGame(int32_t levelIndex) {
     runEvents.clear();
     playedFrames = 0;
     runRecorded = true;
+    takenBonuses.clear();
+    practiceFrame.reset();
+    finishFrame = levelFinishFrame(level->grid.data());
+    runPercent = 0;
     ReplayData record;
     // Checked on the level just read, before anything is taken from it. The
     // record run being watched was checked by the level menu, and races no
     // ghost of itself.
     if (nextScreen != Screen::WatchRecord &&
         loadReplay(levelIndex, levelFiles[levelIndex], level->fileFingerprint, level->grid.data(),
-                   record)) {
+                   record, pace)) {
         ghost.start(level->grid.data(), std::move(record), *hero);
+    }
+    if (practising) {
+        practice.begin(takeCheckpoint(), finishFrame);
     }
     currentLevel = levelIndex;
     nextScreen = Screen::PlayLevel;

@@ -14,7 +14,9 @@ void Game::watchRecord() {
         nextScreen = Screen::LevelMenu;
         return;
     }
+    frameWaitMs = FullPace * 31.0 / pace - 1.0;
     runScreenLoop([this] { handleWatchEvent(); }, [this] { drawWatchFrame(); });
+    frameWaitMs = 30.0;
     watchedRun = ReplayData{};
     levelMenuFirstSelection = index;
     nextScreen = event.type == SDL_QUIT ? Screen::End : Screen::LevelMenu;
@@ -27,13 +29,7 @@ bool Game::beginWatch(int32_t levelIndex) {
     }
     ghost.clear();  // the run itself is on show
     watchedEvent = 0;
-    if (font && !watchLabel) {
-        // Gold outlined in the sprites' ink, as the menus' titles are.
-        watchLabel.reset(
-            TTF_RenderText_Blended(font.get(), "Record", SDL_Color{0xf0, 0xc5, 0x41, 0}));
-        watchLabelOutline.reset(
-            TTF_RenderText_Blended(font.get(), "Record", SDL_Color{0x1f, 0x2a, 0x1c, 0}));
-    }
+    watchLabel.render(font.get(), "Record", OutlinedLabel::Gold, 3);
     levelEnded = false;
     running = true;
     nextScreen = Screen::WatchRecord;
@@ -57,13 +53,5 @@ void Game::drawWatchFrame() {
         ++watchedEvent;
     }
     drawPlayFrame();
-    static constexpr Sint16 Outline[][2] = {{-3, 0},  {3, 0},  {0, -3}, {0, 3},
-                                            {-2, -2}, {2, -2}, {-2, 2}, {2, 2}};
-    for (const auto& offset : Outline) {
-        SDL_Rect where{static_cast<Sint16>(20 + offset[0]), static_cast<Sint16>(6 + offset[1]), 0,
-                       0};
-        blitToScreen(watchLabelOutline.get(), where);
-    }
-    SDL_Rect where{20, 6, 0, 0};
-    blitToScreen(watchLabel.get(), where);
+    watchLabel.draw(20, 6);
 }

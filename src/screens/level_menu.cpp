@@ -11,6 +11,7 @@ static int32_t lastSelectableLevel(int32_t levelCount) {
 
 void Game::showLevelMenu() {
     menuConfirmed = false;
+    practising = false;
     selection = levelMenuFirstSelection;
     levelMenuFirstSelection = 0;
     watchedRun = ReplayData{};
@@ -58,14 +59,22 @@ void Game::handleLevelMenuEvent() {
         FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
         ++selection;
     }
-    // The highlighted level's record run, when it has one that replays.
+    // The highlighted level's record run at the pace chosen, when it has one
+    // that replays.
     if (key == SDLK_r && selection >= 0 && selection < levelCount && selection < MaxLevelFiles &&
-        loadReplay(selection, levelFiles[selection], watchedRun)) {
+        loadReplay(selection, levelFiles[selection], watchedRun, pace)) {
         FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
         running = false;
     }
-    if (key == SDLK_SPACE) {
+    if (key == SDLK_v) {
+        FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
+        pace = nextPace(pace);
+        saveSettings();
+    }
+    // Space plays the level, E practises it.
+    if (key == SDLK_SPACE || key == SDLK_e) {
         FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
+        practising = key == SDLK_e;
         menuConfirmed = true;
         running = false;
     }
@@ -79,5 +88,31 @@ void Game::drawLevelMenuFrame() {
     }
     if (titleAnimation != nullptr) {
         titleAnimation->draw();
+    }
+    drawMenuLines();
+}
+
+// Left of the level's picture, between the title and the hero: how far the
+// player got on the highlighted level, the pace, and the keys of practice
+// and pace, which the picture's own line of keys has no room for.
+void Game::drawMenuLines() {
+    const LevelProgress none;
+    const LevelProgress& shown = selection >= 0 && selection < ProgressLevels
+                                     ? progress[static_cast<std::size_t>(selection)]
+                                     : none;
+    const std::string texts[] = {
+        "Essais : " + std::to_string(shown.attempts),
+        "Meilleur : " + std::to_string(shown.bestPercent) + " %",
+        "Allure : " + std::to_string(pace) + " %",
+        "E : entraînement",
+        "V : allure",
+    };
+    // The key lines where a tap or a click presses their key.
+    const int tops[] = {104, 134, 164, PointerKeys::LevelMenuKeyLines[0].y + 2,
+                        PointerKeys::LevelMenuKeyLines[1].y + 2};
+    for (std::size_t i = 0; i < menuLines.size(); ++i) {
+        menuLines[i].render(smallFont.get(), texts[i],
+                            i < 3 ? OutlinedLabel::Cream : OutlinedLabel::Gold, 2);
+        menuLines[i].draw(24, tops[i]);
     }
 }

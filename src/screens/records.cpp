@@ -6,11 +6,12 @@
 #include <iostream>
 
 #include "app/game.h"
+#include "screens/settings.h"
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
 
-std::string recordsFileName(int32_t levelIndex) {
-    return "Save/records-" + std::to_string(levelIndex) + ".rcd";
+std::string recordsFileName(int32_t levelIndex, int32_t pace) {
+    return "Save/records-" + std::to_string(levelIndex) + paceSuffix(pace) + ".rcd";
 }
 
 void readRecordSquare(std::string_view text, double& square) {
@@ -60,8 +61,17 @@ std::string recordSquareText(int32_t score) {
     return std::to_string(wide * wide);
 }
 
-bool writeRecordFile(int32_t levelIndex, int32_t score) {
-    return writeFileAtomically(recordsFileName(levelIndex), recordSquareText(score));
+bool writeRecordFile(int32_t levelIndex, int32_t score, int32_t pace) {
+    return writeFileAtomically(recordsFileName(levelIndex, pace), recordSquareText(score));
+}
+
+int32_t readRecordFile(int32_t levelIndex, int32_t pace) {
+    double square = 0.0;
+    std::string contents;
+    if (text::readWholeFile(recordsFileName(levelIndex, pace), contents, text::MaxDataFileBytes)) {
+        readRecordSquare(contents, square);
+    }
+    return recordFromSquare(square);
 }
 
 void Game::loadRecords() {
@@ -82,5 +92,6 @@ void Game::loadRecords() {
         readRecordSquare(contents, square);
         records[i] = recordFromSquare(square);
     }
+    progress = readProgress();
     nextScreen = Screen::TitleMenu;
 }

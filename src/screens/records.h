@@ -4,11 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "screens/settings.h"
+
 // A level's records file holds the square of its best score as a number in
 // text; the reader takes the square root.
 
-// "Save/records-" + the level index in decimal + ".rcd".
-std::string recordsFileName(int32_t levelIndex);
+// "Save/records-" + the level index in decimal + ".rcd"; a slower pace's
+// records are kept apart, in "Save/records-" + index + "-70.rcd".
+std::string recordsFileName(int32_t levelIndex, int32_t pace = FullPace);
 
 // Reads the number a records file holds into `square`; when the text holds
 // no number, `square` keeps its value. Pure.
@@ -24,4 +27,8 @@ std::string recordSquareText(int32_t score);
 
 // Replaces the records file of `levelIndex` (atomically) with the square of
 // `score`. False when it could not be written; the old file then stays.
-bool writeRecordFile(int32_t levelIndex, int32_t score);
+bool writeRecordFile(int32_t levelIndex, int32_t score, int32_t pace = FullPace);
+
+// The record in the records file of `levelIndex` at `pace` now: 0 when there
+// is none, or no readable number.
+int32_t readRecordFile(int32_t levelIndex, int32_t pace);

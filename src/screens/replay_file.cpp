@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "screens/settings.h"
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
 
-std::string replayFileName(int32_t levelIndex) {
-    return "Save/replay-" + std::to_string(levelIndex) + ".rpl";
+std::string replayFileName(int32_t levelIndex, int32_t pace) {
+    return "Save/replay-" + std::to_string(levelIndex) + paceSuffix(pace) + ".rpl";
 }
 
 bool addReplayEvent(std::vector<ReplayEvent>& events, int32_t frame, bool press) {
@@ -131,6 +132,6 @@ bool parseReplayText(std::string_view text, ReplayData& replay, std::string& rea
     return true;
 }
 
-bool writeReplayFile(int32_t levelIndex, const ReplayData& replay) {
-    return writeFileAtomically(replayFileName(levelIndex), replayText(replay));
+bool writeReplayFile(int32_t levelIndex, const ReplayData& replay, int32_t pace) {
+    return writeFileAtomically(replayFileName(levelIndex, pace), replayText(replay));
 }

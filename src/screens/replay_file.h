@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "screens/settings.h"
+
 // A level's record run, kept beside its records file so that it can be
 // watched and raced: the jump key's presses and releases, each with the
 // frame before which the hero heard it.
@@ -41,8 +43,9 @@ struct ReplayData {
     std::vector<ReplayEvent> events;
 };
 
-// "Save/replay-" + the level index in decimal + ".rpl".
-std::string replayFileName(int32_t levelIndex);
+// "Save/replay-" + the level index in decimal + ".rpl"; a slower pace's
+// record run is "Save/replay-" + index + "-70.rpl".
+std::string replayFileName(int32_t levelIndex, int32_t pace = FullPace);
 
 // Adds an event the hero heard before frame `frame`, unless it is a repeat
 // of the last one between the same two frames (which changes nothing).
@@ -60,4 +63,4 @@ bool parseReplayText(std::string_view text, ReplayData& replay, std::string& rea
 
 // Replaces the replay file of `levelIndex` (atomically). False when it could
 // not be written; the old file then stays.
-bool writeReplayFile(int32_t levelIndex, const ReplayData& replay);
+bool writeReplayFile(int32_t levelIndex, const ReplayData& replay, int32_t pace = FullPace);

@@ -18,8 +18,8 @@ void setAside(const std::string& path, const std::string& reason) {
 }
 
 // The replay file of `levelIndex`, read and parsed into `read`.
-bool readReplay(int32_t levelIndex, ReplayData& read) {
-    const std::string path = replayFileName(levelIndex);
+bool readReplay(int32_t levelIndex, int32_t pace, ReplayData& read) {
+    const std::string path = replayFileName(levelIndex, pace);
     std::string contents;
     if (!text::readWholeFile(path, contents, MaxReplayFileBytes)) {
         // No file is no record run kept; anything else there is reported.
@@ -36,9 +36,9 @@ bool readReplay(int32_t levelIndex, ReplayData& read) {
     return true;
 }
 
-bool keepIfItReplays(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
-                     const int32_t* grid, ReplayData& read, ReplayData& replay) {
-    const std::string path = replayFileName(levelIndex);
+bool keepIfItReplays(const std::string& path, const std::string& levelPath,
+                     uint64_t levelFingerprint, const int32_t* grid, ReplayData& read,
+                     ReplayData& replay) {
     if (levelFingerprint != read.levelFingerprint) {
         setAside(path, "a ete joue sur une autre version du niveau " + levelPath);
         return false;
@@ -54,26 +54,29 @@ bool keepIfItReplays(int32_t levelIndex, const std::string& levelPath, uint64_t 
 
 }  // namespace
 
-bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay) {
+bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay,
+                int32_t pace) {
     ReplayData read;
-    if (!readReplay(levelIndex, read)) {
+    if (!readReplay(levelIndex, pace, read)) {
         return false;
     }
     std::string level;
     if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes)) {
-        setAside(replayFileName(levelIndex),
+        setAside(replayFileName(levelIndex, pace),
                  "ne peut etre verifie : le niveau " + levelPath + " est illisible");
         return false;
     }
     std::vector<int32_t> grid(GridCells, Empty);
     LevelFileData data;
     parseLevelText(level, data, grid.data());
-    return keepIfItReplays(levelIndex, levelPath, fingerprintOf(level), grid.data(), read, replay);
+    return keepIfItReplays(replayFileName(levelIndex, pace), levelPath, fingerprintOf(level),
+                           grid.data(), read, replay);
 }
 
 bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
-                const int32_t* grid, ReplayData& replay) {
+                const int32_t* grid, ReplayData& replay, int32_t pace) {
     ReplayData read;
-    return readReplay(levelIndex, read) &&
-           keepIfItReplays(levelIndex, levelPath, levelFingerprint, grid, read, replay);
+    return readReplay(levelIndex, pace, read) &&
+           keepIfItReplays(replayFileName(levelIndex, pace), levelPath, levelFingerprint, grid,
+                           read, replay);
 }

@@ -10,9 +10,11 @@
 // its keys are played on it. False when there is no replay or it is set
 // aside; a file that exists but is set aside is reported on the standard
 // output. Never more than the replay's and the level's size limits are read.
-bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay);
+// The record run of a slower pace is its own file (replayFileName).
+bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& replay,
+                int32_t pace = FullPace);
 
 // The same for a level file already read: its fingerprint and its grid as
 // the file has it (nothing taken yet).
 bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
-                const int32_t* grid, ReplayData& replay);
+                const int32_t* grid, ReplayData& replay, int32_t pace = FullPace);

@@ -3,6 +3,29 @@
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
 
+bool isPace(int32_t pace) {
+    for (const int32_t known : Paces) {
+        if (pace == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string paceSuffix(int32_t pace) {
+    return pace == FullPace || !isPace(pace) ? std::string() : "-" + std::to_string(pace);
+}
+
+int32_t nextPace(int32_t pace) {
+    constexpr int32_t count = sizeof Paces / sizeof Paces[0];
+    for (int32_t i = 0; i + 1 < count; ++i) {
+        if (Paces[i] == pace) {
+            return Paces[i + 1];
+        }
+    }
+    return FullPace;
+}
+
 Settings parseSettingsText(std::string_view text) {
     Settings settings;
     text::LineReader lines(text);
@@ -12,16 +35,22 @@ Settings parseSettingsText(std::string_view text) {
         std::string_view keyword;
         std::string_view value;
         std::string_view extra;
-        if (words.next(keyword) && keyword == "fantome" && words.next(value) &&
-            !words.next(extra) && (value == "0" || value == "1")) {
+        if (!words.next(keyword) || !words.next(value) || words.next(extra)) {
+            continue;
+        }
+        int32_t number = 0;
+        if (keyword == "fantome" && (value == "0" || value == "1")) {
             settings.ghostShown = value == "1";
+        } else if (keyword == "allure" && text::parseWholeInt32(value, number) && isPace(number)) {
+            settings.pace = number;
         }
     }
     return settings;
 }
 
 std::string settingsText(const Settings& settings) {
-    return std::string("fantome ") + (settings.ghostShown ? "1" : "0") + "\n";
+    return std::string("fantome ") + (settings.ghostShown ? "1" : "0") + "\nallure " +
+           std::to_string(settings.pace) + "\n";
 }
 
 Settings readSettings() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -7,15 +8,31 @@
 // keyword line each:
 //
 //   fantome 1
+//   allure 70
 //
 // A missing or damaged file, or line, leaves the choice as it is by default.
 constexpr const char* SettingsPath = "Save/reglages.txt";
 
+// The paces a level can be played at, in percent of the game's own: the
+// rules stay the same, only the time between frames grows.
+constexpr int32_t FullPace = 100;
+constexpr int32_t Paces[] = {100, 90, 80, 70, 60, 50};
+
 struct Settings {
     bool ghostShown = true;
+    int32_t pace = FullPace;
 };
 
-// Pure. Unknown lines and values other than 0 and 1 are passed over.
+// The pace after `pace` in Paces, round to full pace again; full pace for
+// anything that is not one of them.
+int32_t nextPace(int32_t pace);
+bool isPace(int32_t pace);
+// What a slower pace adds to the names of its records files and record runs,
+// which are kept apart from the full pace's: "" at full pace, "-70" at 70 %.
+std::string paceSuffix(int32_t pace);
+
+// Pure. Unknown lines, values other than 0 and 1 for the ghost and other
+// than one of Paces for the pace are passed over.
 Settings parseSettingsText(std::string_view text);
 std::string settingsText(const Settings& settings);
 

@@ -108,6 +108,16 @@ std::from_chars_result doubleFromChars(const char* first, const char* last, doub
 #endif
 }
 
+bool parseWholeInt32(std::string_view word, int32_t& value) {
+    std::size_t consumed = 0;
+    int32_t number = 0;
+    if (!parseInt32(word, number, &consumed) || consumed != word.size()) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
 bool parseDouble(std::string_view text, double& value) {
     std::size_t pos = 0;
     while (pos < text.size() && isSpace(text[pos])) {

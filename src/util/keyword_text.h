@@ -52,6 +52,9 @@ class WordReader {
 // outside the 32-bit range give false. Leading white space is skipped.
 // On success `consumed` (if given) is the number of characters used.
 bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed = nullptr);
+// The same for a word that must be a number and nothing else ("70", not
+// "70%").
+bool parseWholeInt32(std::string_view word, int32_t& value);
 
 // Reads a leading floating-point number the way a C++ stream extraction into
 // a double does, after optional white space. False when there is none.
