@@ -10,7 +10,7 @@ struct HeroMotion;
 // the air, not on an enemy's head), and for CheckpointRunColumns more
 // columns the same ground goes on under it with no enemy at its waist, so
 // that the player has time to see what comes next before a jump is due.
-constexpr int32_t CheckpointRunColumns = 30;
+constexpr int32_t CheckpointRunColumns = 20;
 
 // For the state after a frame: `body` as that frame's update left it (its
 // grid cell is the one of that frame). Pure.

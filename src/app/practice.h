@@ -29,9 +29,9 @@ struct PlayCheckpoint {
 // and the end of the level.
 class Practice {
   public:
-    // Frames between two checkpoints taken by themselves (about five
+    // Frames between two checkpoints taken by themselves (about four
     // seconds), and how long a fall and the end of the level are shown.
-    static constexpr int32_t AutoCheckpointFrames = 160;
+    static constexpr int32_t AutoCheckpointFrames = 128;
     static constexpr int32_t FallPauseFrames = 25;
     static constexpr int32_t FinishedFrames = 50;
 
