@@ -9,11 +9,13 @@
 // The running game, for the page's tests to read through the probe below.
 static const Game* runningGame = nullptr;
 
-enum class Probe { Screen, HeroY, Score, Record, Paused };
+enum class Probe { Screen, HeroY, Score, Record, Paused, Pace, Practising, Checkpoints };
 
 // One number about the running game, -1 when there is none: the screen
 // (Screen's order), the hero body's y, the level's score, the record of
-// the level being played, or whether it is paused (1) or not (0).
+// the level being played, whether it is paused (1) or not (0), the pace in
+// percent, whether the level is practised (1) or not (0), and how many
+// checkpoints the practice holds.
 extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
     const Game* game = runningGame;
     if (game == nullptr) {
@@ -32,6 +34,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
                        : -1;
         case Probe::Paused:
             return game->paused() ? 1 : 0;
+        case Probe::Pace:
+            return game->pace;
+        case Probe::Practising:
+            return game->practising ? 1 : 0;
+        case Probe::Checkpoints:
+            return static_cast<int>(game->practice.checkpoints().size());
     }
     return -1;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real game: installs the build into a
 # temporary prefix, starts the installed launcher on a virtual X display and
-# photographs the title menu, level 1 while the hero jumps its first gap, and
-# the end of the level.
+# photographs the title menu, level 1 while the hero jumps its first gap, the
+# end of the level, the level menu with that attempt counted, and level 1
+# practised.
 #   bash docs/screenshots/take.sh [BUILD]   (BUILD defaults to build)
 # The full-screen and big-screen pictures come from tests/player/big_screens.sh
 # (SHOTS_DIR=docs/screenshots bash tests/player/big_screens.sh BUILD/game .).
@@ -52,7 +53,26 @@ sleep 0.25
 shot level
 sleep 14  # the hero runs on until it misses a gap
 shot level-end
+# Back to the level menu, which now counts that attempt, and level 1
+# practised: a few checkpoints on, the hero in the air.
+xdotool key Down space
+sleep 0.8
+xdotool key space
+sleep 0.8
+shot level-menu-progress
+xdotool key e
+sleep 4.4
+xdotool keydown space
+sleep 0.7
+xdotool keyup space
+sleep 2.5
+xdotool keydown space
+sleep 0.45
+shot practice
+xdotool keyup space
+xdotool key Escape
+sleep 0.8
 xdotool key Escape
 wait "$game_pid" || true
 game_pid=""
-echo "wrote $here/title.png, level.png and level-end.png"
+echo "wrote $here/title.png, level.png, level-end.png, level-menu-progress.png and practice.png"

@@ -12,7 +12,7 @@ const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
 // The game's screens, in the order of its Screen enumeration, and what the
 // probe can tell about the running game.
 const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6, WatchRecord: 8 };
-const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4 };
+const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4, Pace: 5, Practising: 6, Checkpoints: 7 };
 
 const counts = { passed: 0, failed: 0 };
 function check(ok, what, detail = "") {

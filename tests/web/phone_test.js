@@ -22,6 +22,8 @@ const Upright = { ...Sideways, width: 390, height: 844 };
 const Play = [480, 250];
 const MainMenu = [250, 324];
 const Middle = [360, 240];
+const PracticeLine = [141, 221];
+const PaceLine = [141, 251];
 
 // The on-page rectangle of the canvas, and of the page's corner buttons.
 const box = (page, id) => page.evaluate((id) => {
@@ -230,6 +232,35 @@ run("phone", async () => {
     await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
     check(watching === Screen.WatchRecord && await probe(page, Probe.Screen) === Screen.LevelMenu,
       "a long press on the level menu plays the record's run, and a tap ends it", `screen ${watching}`);
+
+    // The level menu's lines of pace and practice: a tap on each, covered
+    // with what a finger does; in practice a second finger takes a
+    // checkpoint, and the page's button leaves for the level menu.
+    await sleep(300);
+    const lines = await page.evaluate(() => ["touchpractice", "touchpace"].map((id) =>
+      document.getElementById(id).hidden ? "" : document.getElementById(id).textContent));
+    await tap(page, PaceLine);
+    await sleep(300);
+    const pace = await probe(page, Probe.Pace);
+    await tap(page, PracticeLine);
+    await waitForScreen(page, Screen.PlayLevel, 5000).catch(() => {});
+    const practising = await probe(page, Probe.Practising);
+    await sleep(300);
+    await fingers("touchStart", [0]);
+    await sleep(60);
+    await fingers("touchStart", [0, 1]);
+    await fingers("touchEnd", [0]);
+    await fingers("touchEnd", []);
+    await sleep(1500);
+    const checkpoints = await probe(page, Probe.Checkpoints);
+    const leave = await box(page, "leave");
+    if (leave) await page.touchscreen.tap((leave.left + leave.right) / 2, (leave.top + leave.bottom) / 2);
+    await waitForScreen(page, Screen.LevelMenu, 5000).catch(() => {});
+    check(lines[0].includes("entraînement") && lines[1].includes("allure") && pace === 90 &&
+      practising === 1 && checkpoints === 2 && leave !== null && await probe(page, Probe.Screen) === Screen.LevelMenu,
+      "a tap on the level menu's lines slows the pace and practises the level, a second finger " +
+      "takes a checkpoint there, and the page's button leaves the practice",
+      `lines "${lines.join('", "')}", pace ${pace}, practising ${practising}, ${checkpoints} checkpoints`);
 
     // The full-screen button takes the page full screen, and shows again
     // once it has left.
