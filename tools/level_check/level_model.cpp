@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cautious_model.h"
+#include "play_ends.h"
 #include "player_model.h"
 #include "survival_table.h"
 #include "util/keyword_text.h"
@@ -57,6 +58,10 @@ void printHelp() {
            "does nothing until running on (or holding on) would fall or meet an enemy on\n"
            "screen, then aims at the middle of the widest run of timings that live\n"
            "through the view, never goes after a bonus, and misses by the same error.\n"
+           "\n"
+           "Then, where the plays that do not finish end (over the column where the hero\n"
+           "last stood): \"ends FIRST-LAST N\" for every 500 columns, and \"wall_share S\n"
+           "columns FIRST-LAST\", the 100 columns that end the largest share S of plays.\n"
            "\n"
            "Options:\n"
            "  --model M            planner (the player above) or cautious\n"
@@ -279,6 +284,7 @@ int main(int argc, char** argv) {
     if (limitShare >= 0.0) {
         std::cout << "limite " << limitPassedBy(results, limitShare) << std::endl;
     }
+    std::cout << playEndsText(playEnds(results, lastGroundColumn(grid.data()) + 1)) << std::flush;
     if (!blocksPath.empty()) {
         printBlockLosses(blocksPath, results);
     }
