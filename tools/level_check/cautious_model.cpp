@@ -48,6 +48,7 @@ CautiousAim aimInWidest(const std::vector<bool>& good, int32_t first, bool early
     const double middle = (from + to) / 2.0;
     CautiousAim aim;
     aim.found = bestWidth > 0;
+    aim.width = bestWidth;
     aim.at = early ? std::min(from + margin, middle) : std::max(to - margin, middle);
     return aim;
 }
@@ -224,15 +225,26 @@ CautiousModel::Aim CautiousModel::aimRelease(int32_t now, const State& state, in
             break;
         }
     }
-    // Across with time to settle if it can; else on while holding on lives
-    // and may yet get there; else across anyhow, else anywhere safe; nothing
-    // safe: hold on and look again.
-    const Aim aim = aimInWidest(settled, first, true, marginFrames_);
-    if (aim.found || holdOn) {
-        return aim;
+    // A run of timings 3 sigma wide is a target it hits nine times in ten:
+    // across with time to settle, else across; failing both, on while holding
+    // on lives and may yet find one; else anywhere safe, then the narrow runs
+    // in that order; nothing safe: hold on and look again.
+    const double wide = marginFrames_;
+    const Aim settledAim = aimInWidest(settled, first, true, marginFrames_);
+    const Aim acrossAim = aimInWidest(across, first, true, marginFrames_);
+    if (settledAim.width >= wide || acrossAim.width >= wide) {
+        return settledAim.width >= wide ? settledAim : acrossAim;
     }
-    const Aim anyhow = aimInWidest(across, first, true, marginFrames_);
-    return anyhow.found ? anyhow : aimInWidest(safe, first, true, marginFrames_);
+    if (holdOn) {
+        return Aim{};
+    }
+    const Aim safeAim = aimInWidest(safe, first, true, marginFrames_);
+    for (const Aim& aim : {safeAim, settledAim, acrossAim}) {
+        if (aim.found) {
+            return aim;
+        }
+    }
+    return Aim{};
 }
 
 PlayResult CautiousModel::play(uint64_t seed) const {

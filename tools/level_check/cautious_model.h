@@ -17,10 +17,12 @@
 //    or at its middle when it is narrower: it jumps late, from the edge.
 //  - Release: it takes the widest run of releases that come down past what it
 //    jumped for with ground ahead for a reaction time (250 ms) and 3 sigma,
-//    and aims 3 sigma after its start (its middle when narrower): it comes
-//    down early. While nothing such is on screen and holding on lives through
-//    the view, it holds on; failing that, any landing past the edge, then any
-//    landing at all. Down again with the key held, it lets go.
+//    else of those that come down past it at all, when that run is 3 sigma
+//    wide (a target hit nine times in ten), and aims 3 sigma after its start
+//    (its middle when narrower): it comes down early. With no such run on
+//    screen and holding on living through the view, it holds on; failing
+//    that, any safe landing, then the narrow runs. Down again with the key
+//    held, it lets go.
 // It commits to an aim 3 sigma (3 frames at least) before it, and misses it by
 // a Gaussian error of sigma ms. It never goes after a bonus, never weighs the
 // score, and never presses in the frame gap where it released (no mid-air
@@ -40,8 +42,9 @@ class CautiousModel {
 
     struct Aim {
         bool found = false;
-        double at = 0.0;   // in frames: the gap before frame g spans (g - 1, g]
-        int32_t goal = 0;  // a press: the frame of the edge or enemy it jumps for
+        double at = 0.0;    // in frames: the gap before frame g spans (g - 1, g]
+        int32_t goal = 0;   // a press: the frame of the edge or enemy it jumps for
+        int32_t width = 0;  // timings in the run aimed into
     };
 
   private:
