@@ -1,9 +1,11 @@
-# Holds the levels to one journey, from the player model's report on each
+# Holds the levels to one journey, from one player model's report on each
 # (in order): no level finished by more plays at 60 ms than the one before,
 # give or take SLACK (1000 seeded plays spread a share by a point or two),
-# and each level at least as long as the one before, from 60-100 s for the
-# first to 180-240 s for the last two.
-# Run with cmake -P and -DREPORTS="first;second;..." -DSLACK=
+# the first finished by 90 % or more and the last by 3 to 20 %; no wall: on
+# every level but the last, no 100 columns end more than a third of the
+# plays; and each level at least as long as the one before, from 60-100 s
+# for the first to 180-240 s for the last two.
+# Run with cmake -P and -DREPORTS="first;second;..." -DSLACK= -DMODEL=name
 
 # CMake's arithmetic is integer only: "12.5" becomes 12500 thousandths.
 function(to_thousandths value out)
@@ -40,16 +42,31 @@ foreach(report ${REPORTS})
   file(READ ${report} text)
   report_figure("${text}" finish_share ${report} finish)
   report_figure("${text}" length_seconds ${report} length)
-  message(STATUS "level ${number}: ${length_text} s, finished by ${finish_text} at 60 ms")
+  report_figure("${text}" wall_share ${report} wall)
+  string(REGEX MATCH "wall_share [0-9.]+ columns ([0-9]+-[0-9]+)" ignored "${text}")
+  set(wall_columns ${CMAKE_MATCH_1})
+  message(STATUS "level ${number}, ${MODEL}: ${length_text} s, finished by ${finish_text} "
+    "at 60 ms, ${wall_text} of the plays end in columns ${wall_columns}")
 
   if(number GREATER 1)
     math(EXPR allowed "${previous_finish} + ${slack}")
     if(finish GREATER allowed)
-      string(APPEND failures "level ${number} is finished by more plays than level ${previous}\n")
+      string(APPEND failures
+        "level ${number} is finished by more plays than level ${previous} (${MODEL})\n")
     endif()
     if(length LESS previous_length)
       string(APPEND failures "level ${number} is shorter than level ${previous}\n")
     endif()
+  endif()
+  if(number LESS count AND wall GREATER 333)
+    string(APPEND failures
+      "level ${number}: columns ${wall_columns} end ${wall_text} of the plays (${MODEL})\n")
+  endif()
+  if(number EQUAL 1 AND finish LESS 900)
+    string(APPEND failures "level 1 is finished by ${finish_text}, under 0.9 (${MODEL})\n")
+  endif()
+  if(number EQUAL count AND (finish LESS 30 OR finish GREATER 200))
+    string(APPEND failures "level ${number} is finished by ${finish_text}, not 0.03-0.2 (${MODEL})\n")
   endif()
   if(number EQUAL 1 AND (length LESS 60000 OR length GREATER 100000))
     string(APPEND failures "level 1 lasts ${length_text} s, not 60-100 s\n")

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "cautious_model.h"
 #include "level_generator.h"
 #include "level_search.h"
 #include "level_text.h"
@@ -113,10 +114,10 @@ TEST_F(LevelPlay, TheBestRunScoresInTheGameWhatTheSearchSays) {
     EXPECT_EQ(run.back().score, result.bestScore);
 }
 
-TEST_F(LevelPlay, APlayOfThePlayerModelScoresInTheGameWhatTheModelSays) {
-    const SurvivalTable table(grid.data());
-    const PlayerModel model(grid.data(), table, ModelOptions{});
-    // A play to the end and one that falls short, if the first seeds hold one.
+// A play of `model` to the end and one that falls short, if the first seeds
+// hold one, played key by key in the real game.
+template <typename Model>
+void playModelInGame(const Model& model, const int32_t* grid) {
     bool sawFinish = false;
     bool sawFall = false;
     for (int32_t i = 0; i < 40 && !(sawFinish && sawFall); ++i) {
@@ -125,11 +126,17 @@ TEST_F(LevelPlay, APlayOfThePlayerModelScoresInTheGameWhatTheModelSays) {
             continue;
         }
         (play.finished ? sawFinish : sawFall) = true;
-        const std::vector<RunFrame> run = replayRun(grid.data(), play.inputs);
+        const std::vector<RunFrame> run = replayRun(grid, play.inputs);
         ASSERT_EQ(static_cast<int32_t>(run.size()), play.frames);
         EXPECT_EQ(run.back().score, play.score);
         EXPECT_TRUE(run.back().fellOut);
         playInGame(play.inputs, run);
     }
     EXPECT_TRUE(sawFinish);
+}
+
+TEST_F(LevelPlay, APlayOfEitherPlayerModelScoresInTheGameWhatTheModelSays) {
+    const SurvivalTable table(grid.data());
+    playModelInGame(PlayerModel(grid.data(), table, ModelOptions{}), grid.data());
+    playModelInGame(CautiousModel(grid.data(), table, ModelOptions{}), grid.data());
 }

@@ -1,11 +1,14 @@
-// The player model against levels whose answer is known: what it must always
+// The player models against levels whose answer is known: what it must always
 // do, and how its figures must move when a level or a player changes.
 
 #include "player_model.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "cautious_model.h"
 
 #include "world/cell_code.h"
 
@@ -105,4 +108,35 @@ TEST(PlayerModel, TheSameSeedGivesTheSamePlay) {
     EXPECT_EQ(first.score, again.score);
     const std::vector<PlayResult> many = playMany(model, 3, 10, 2);
     EXPECT_EQ(many[7].inputs, first.inputs);
+}
+
+TEST(CautiousModel, PressesOnlyForWhatWouldEndThePlayOrHurtIt) {
+    // Bonuses along the top of a held jump tempt it no more than bare ground.
+    Grid tempting(GridCells, Empty);
+    floor(tempting, 0, 600);
+    for (int32_t column = 250; column < 300; ++column) {
+        tempting.at(static_cast<std::size_t>(cellIndex(column, FloorRow - 12))) = Bonus;
+    }
+    Grid guarded(GridCells, Empty);
+    floor(guarded, 0, 600);
+    guarded.at(static_cast<std::size_t>(cellIndex(250, FloorRow - 3))) = Enemy;
+    const Grid gap = gapLevel(60);
+    struct Case {
+        const Grid& grid;
+        bool jumps;
+    };
+    for (const Case& test : {Case{tempting, false}, Case{guarded, true}, Case{gap, true}}) {
+        const SurvivalTable table(test.grid.data());
+        const CautiousModel model(test.grid.data(), table, ModelOptions{});
+        int32_t hits = 0;
+        for (const PlayResult& result : playMany(model, 4, 40, 2)) {
+            // Before the floor's end comes into view, where it jumps to live on.
+            const auto presses =
+                std::count(result.inputs.begin(), result.inputs.begin() + 450, SpaceInput::Press);
+            EXPECT_EQ(presses > 0, test.jumps) << (&test.grid == &gap);
+            EXPECT_TRUE(result.finished);
+            hits += result.score < result.frames ? 1 : 0;
+        }
+        EXPECT_LE(hits, 2);  // the enemy is seen coming and jumped over
+    }
 }

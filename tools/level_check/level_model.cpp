@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "cautious_model.h"
+#include "play_ends.h"
 #include "player_model.h"
 #include "survival_table.h"
 #include "util/keyword_text.h"
@@ -23,7 +25,7 @@ void printHelp() {
     std::cout
         << "Usage: level_model LEVELFILE [--plays N] [--sigma MS] [--seed S] [--threads T]\n"
            "                   [--limit-share P] [--expect-finish LO HI] [--expect-pass LO HI]\n"
-           "                   [--play-log I]\n"
+           "                   [--play-log I] [--model planner|cautious]\n"
            "\n"
            "Plays LEVELFILE N times (1000) as a practised player would, with the game's own\n"
            "hero and body rules, and prints the share of plays that finish the level (live\n"
@@ -52,7 +54,17 @@ void printHelp() {
            "the key held. A play begins with the release that the level menu's\n"
            "confirming key leaves for the first frame.\n"
            "\n"
+           "With --model cautious it plays as a second kind of practised player: one who\n"
+           "does nothing until running on (or holding on) would fall or meet an enemy on\n"
+           "screen, then aims at the middle of the widest run of timings that live\n"
+           "through the view, never goes after a bonus, and misses by the same error.\n"
+           "\n"
+           "Then, where the plays that do not finish end (over the column where the hero\n"
+           "last stood): \"ends FIRST-LAST N\" for every 500 columns, and \"wall_share S\n"
+           "columns FIRST-LAST\", the 100 columns that end the largest share S of plays.\n"
+           "\n"
            "Options:\n"
+           "  --model M            planner (the player above) or cautious\n"
            "  --plays N            plays (1000); play i uses seed (S, i), so the figures\n"
            "                       are the same on every run\n"
            "  --sigma MS           the player's timing error, a standard deviation (60)\n"
@@ -132,6 +144,30 @@ void printBlockLosses(const std::string& path, const std::vector<PlayResult>& re
     }
 }
 
+template <typename Model>
+PlayResult playOne(const Model& model, int32_t seed, int32_t play) {
+    return model.play(playSeed(static_cast<uint64_t>(seed), play));
+}
+
+template <typename Model>
+std::vector<PlayResult> playAll(const Model& model, int32_t seed, int32_t plays, int32_t threads,
+                                int32_t& finishFrame) {
+    finishFrame = model.finishFrame();
+    return playMany(model, static_cast<uint64_t>(seed), plays, threads);
+}
+
+void printPlayLog(const PlayResult& play) {
+    for (std::size_t i = 0; i < play.inputs.size(); ++i) {
+        if (play.inputs[i] != SpaceInput::Nothing) {
+            std::cout << "frame " << i + 1 << " "
+                      << (play.inputs[i] == SpaceInput::Press ? "press" : "release") << std::endl;
+        }
+    }
+    std::cout << "frames " << play.frames << std::endl;
+    std::cout << "score " << play.score << std::endl;
+    std::cout << "finished " << (play.finished ? "yes" : "no") << std::endl;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,6 +178,7 @@ int main(int argc, char** argv) {
     int32_t logSeed = -1;
     double limitShare = -1.0;
     std::string blocksPath;
+    std::string modelName = "planner";
     ModelOptions options;
     Range finishRange;
     Range passRange;
@@ -168,6 +205,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--play-log" && hasValue && parseInt(argv[i + 1], logSeed) &&
                    logSeed >= 0) {
             ++i;
+        } else if (arg == "--model" && hasValue &&
+                   (std::strcmp(argv[i + 1], "planner") == 0 ||
+                    std::strcmp(argv[i + 1], "cautious") == 0)) {
+            modelName = argv[++i];
         } else if (arg == "--blocks" && hasValue) {
             blocksPath = argv[++i];
         } else if (arg == "--limit-share" && hasValue && parseShare(argv[i + 1], limitShare)) {
@@ -201,25 +242,19 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const SurvivalTable table(grid.data());
     const auto tableDone = std::chrono::steady_clock::now();
-    const PlayerModel model(grid.data(), table, options);
-
     if (logSeed >= 0) {
-        const PlayResult play = model.play(playSeed(static_cast<uint64_t>(seed), logSeed));
-        for (std::size_t i = 0; i < play.inputs.size(); ++i) {
-            if (play.inputs[i] != SpaceInput::Nothing) {
-                std::cout << "frame " << i + 1 << " "
-                          << (play.inputs[i] == SpaceInput::Press ? "press" : "release")
-                          << std::endl;
-            }
-        }
-        std::cout << "frames " << play.frames << std::endl;
-        std::cout << "score " << play.score << std::endl;
-        std::cout << "finished " << (play.finished ? "yes" : "no") << std::endl;
+        const PlayResult play =
+            modelName == "cautious"
+                ? playOne(CautiousModel(grid.data(), table, options), seed, logSeed)
+                : playOne(PlayerModel(grid.data(), table, options), seed, logSeed);
+        printPlayLog(play);
         return 0;
     }
-
+    int32_t finishFrame = 0;
     const std::vector<PlayResult> results =
-        playMany(model, static_cast<uint64_t>(seed), plays, threads);
+        modelName == "cautious"
+            ? playAll(CautiousModel(grid.data(), table, options), seed, plays, threads, finishFrame)
+            : playAll(PlayerModel(grid.data(), table, options), seed, plays, threads, finishFrame);
     const auto done = std::chrono::steady_clock::now();
     const int32_t limit = data.hasLimit ? data.limit : INT32_MAX;
     const ModelFigures figures = summarize(results, limit);
@@ -227,9 +262,10 @@ int main(int argc, char** argv) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
     };
     char line[200];
+    std::cout << "model " << modelName << std::endl;
     std::cout << "plays " << figures.plays << std::endl;
     std::cout << "sigma_ms " << options.sigmaMs << std::endl;
-    std::snprintf(line, sizeof line, "length_seconds %.1f", model.finishFrame() * FrameMs / 1000);
+    std::snprintf(line, sizeof line, "length_seconds %.1f", finishFrame * FrameMs / 1000);
     std::cout << line << std::endl;
     std::snprintf(line, sizeof line, "finish_share %.3f", figures.finishShare);
     std::cout << line << std::endl;
@@ -248,6 +284,7 @@ int main(int argc, char** argv) {
     if (limitShare >= 0.0) {
         std::cout << "limite " << limitPassedBy(results, limitShare) << std::endl;
     }
+    std::cout << playEndsText(playEnds(results, lastGroundColumn(grid.data()) + 1)) << std::flush;
     if (!blocksPath.empty()) {
         printBlockLosses(blocksPath, results);
     }

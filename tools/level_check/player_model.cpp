@@ -4,11 +4,11 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
-#include <thread>
 #include <unordered_map>
 
 #include "actors/body.h"
 #include "app/camera.h"
+#include "model_frame.h"
 #include "splitmix.h"
 #include "world/cell_code.h"
 
@@ -152,23 +152,6 @@ struct PlayerModel::Plan {
 
 namespace {
 
-struct Step {
-    int32_t points = 0;  // bonuses and enemies only
-    bool fellOut = false;
-};
-
-// Frame `frame` of the play loop from `state` (whose key events are applied).
-template <typename State>
-Step stepFrame(const int32_t* grid, int32_t frame, State& state) {
-    Camera camera;
-    camera.column = frame;
-    Body body(const_cast<int32_t*>(grid), &camera);
-    body.y = state.y;
-    const int32_t points = playFrame(body, state.motion, grid) - 1;
-    state.y = body.y;
-    return Step{points, body.fellOut != 0};
-}
-
 // Standing, the body keeps its row: from `frame` on it meets the cells two
 // rows above it until the cell under it is no longer solid (and meets that
 // column too).
@@ -192,7 +175,7 @@ template <typename State>
 int32_t worthWithoutKeys(const int32_t* grid, int32_t frame, State state, int32_t last) {
     int32_t worth = 0;
     for (; frame <= last; ++frame) {
-        const Step step = stepFrame(grid, frame, state);
+        const ModelStep step = stepModelFrame(grid, frame, state);
         worth += step.points;
         if (step.fellOut) {
             return worth;
@@ -248,7 +231,7 @@ const PlayerModel::Fall& PlayerModel::fallFrom(int32_t frame, int32_t y) const {
     state.y = y;
     state.motion = applyInput(state.motion, SpaceInput::Release);
     for (fall.frame = frame; fall.frame < frame + 200; ++fall.frame) {
-        const Step step = stepFrame(grid_, fall.frame, state);
+        const ModelStep step = stepModelFrame(grid_, fall.frame, state);
         fall.worth += step.points;
         if (step.fellOut) {
             break;
@@ -302,13 +285,13 @@ bool PlayerModel::roomAfterLanding(int32_t frame, int32_t y, int32_t last) const
         if (state.motion.motionState == MotionOnGround) {
             State pressed = state;
             pressed.motion = applyInput(pressed.motion, SpaceInput::Press);
-            const bool fell = stepFrame(grid_, frame, pressed).fellOut;
+            const bool fell = stepModelFrame(grid_, frame, pressed).fellOut;
             const bool safe =
                 !fell && table_.framesLeft(frame, pressed.y, pressed.motion) >= last - frame;
             run = safe ? run + 1 : 0;
             widest = std::max(widest, run);
         }
-        if (stepFrame(grid_, frame, state).fellOut) {
+        if (stepModelFrame(grid_, frame, state).fellOut) {
             break;
         }
     }
@@ -332,7 +315,8 @@ bool PlayerModel::inHand(const HeroMotion& motion) {
 
 bool PlayerModel::floatsPast(int32_t frame, State state, int32_t column) const {
     for (; frame + HeroColumnOffset <= column; ++frame) {
-        if (stepFrame(grid_, frame, state).fellOut || state.motion.motionState == MotionOnGround) {
+        if (stepModelFrame(grid_, frame, state).fellOut ||
+            state.motion.motionState == MotionOnGround) {
             return false;
         }
     }
@@ -409,7 +393,7 @@ PlayerModel::Plan PlayerModel::planRelease(int32_t now, const State& state, int3
             }
             options.push_back(option);
         }
-        const Step step = stepFrame(grid_, gap, held);
+        const ModelStep step = stepModelFrame(grid_, gap, held);
         heldWorth += step.points;
         if (step.fellOut) {
             break;
@@ -462,7 +446,7 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
     bool waitSafe = true;
     for (int32_t frame = now + 1; frame <= last; ++frame) {
         State next = path.back();
-        const Step step = stepFrame(grid_, frame, next);
+        const ModelStep step = stepModelFrame(grid_, frame, next);
         if (step.fellOut) {
             waitSafe = false;
             break;
@@ -485,7 +469,7 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
         if (k < path.size() && path[k].motion.motionState == MotionOnGround) {
             State pressed = path[k];
             pressed.motion = applyInput(pressed.motion, SpaceInput::Press);
-            const Step step = stepFrame(grid_, gap, pressed);
+            const ModelStep step = stepModelFrame(grid_, gap, pressed);
             if (!step.fellOut && table_.framesLeft(gap, pressed.y, pressed.motion) >= last - gap) {
                 // How the model would then let go, and what the jump is worth.
                 const int32_t takeoffEnd = surfaceEnd(gap + HeroColumnOffset, path[k].y);
@@ -502,7 +486,7 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
                 int32_t worth = worthBefore[k] + step.points;
                 int32_t frame = gap + 1;
                 for (; frame < releaseGap && frame <= last; ++frame) {
-                    const Step held = stepFrame(grid_, frame, flown);
+                    const ModelStep held = stepModelFrame(grid_, frame, flown);
                     worth += held.points;
                     if (held.fellOut) {
                         break;
@@ -597,24 +581,6 @@ PlayResult PlayerModel::play(uint64_t seed) const {
 
 uint64_t playSeed(uint64_t seed, int32_t play) {
     return seed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(play) + 1;
-}
-
-std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
-                                 int32_t threads) {
-    std::vector<PlayResult> results(static_cast<std::size_t>(std::max(0, plays)));
-    threads = std::clamp(threads, 1, 64);
-    std::vector<std::thread> workers;
-    for (int32_t w = 0; w < threads; ++w) {
-        workers.emplace_back([&, w] {
-            for (int32_t i = w; i < plays; i += threads) {
-                results[static_cast<std::size_t>(i)] = model.play(playSeed(seed, i));
-            }
-        });
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
-    return results;
 }
 
 namespace {

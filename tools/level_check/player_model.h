@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "level_search.h"
@@ -104,9 +106,26 @@ struct ModelFigures {
 // The seed of play number `play` of a series.
 uint64_t playSeed(uint64_t seed, int32_t play);
 
-// Plays `plays` times, play i with playSeed(seed, i), on up to `threads` threads.
-std::vector<PlayResult> playMany(const PlayerModel& model, uint64_t seed, int32_t plays,
-                                 int32_t threads);
+// Plays `plays` times, play i with playSeed(seed, i), on up to `threads`
+// threads: any model with `PlayResult play(uint64_t seed) const`.
+template <typename Model>
+std::vector<PlayResult> playMany(const Model& model, uint64_t seed, int32_t plays,
+                                 int32_t threads) {
+    std::vector<PlayResult> results(static_cast<std::size_t>(std::max(0, plays)));
+    threads = std::clamp(threads, 1, 64);
+    std::vector<std::thread> workers;
+    for (int32_t w = 0; w < threads; ++w) {
+        workers.emplace_back([&, w] {
+            for (int32_t i = w; i < plays; i += threads) {
+                results[static_cast<std::size_t>(i)] = model.play(playSeed(seed, i));
+            }
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    return results;
+}
 
 ModelFigures summarize(const std::vector<PlayResult>& results, int32_t limit);
 

@@ -14,7 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "block_list.h"
 #include "level_search.h"
+#include "play_ends.h"
 #include "util/keyword_text.h"
 #include "world/cell_code.h"
 #include "world/level_file.h"
@@ -38,6 +40,8 @@ constexpr Rgb PathBody{20, 60, 220};
 constexpr Rgb PathWaist{120, 160, 255};
 constexpr Rgb BlockMark{170, 20, 150};
 constexpr Rgb Faded{130, 130, 130};  // the label of a block begun on the strip above
+// Where plays end, one colour for each report given.
+constexpr std::array<Rgb, 2> EndMarks{Rgb{200, 0, 60}, Rgb{240, 130, 0}};
 
 Rgb colourOf(int32_t cell) {
     switch (cell) {
@@ -207,7 +211,7 @@ bool Picture::writePng(const std::string& path) const {
 void printHelp() {
     std::cout
         << "Usage: level_overview LEVELFILE OUT.png [--columns-per-strip N] [--scale S] [--path]\n"
-           "                      [--blocks BLOCKSFILE]\n"
+           "                      [--blocks BLOCKSFILE] [--ends REPORT]...\n"
            "\n"
            "Draws the visible rows (0 to 47) of a level, cut into strips of N columns\n"
            "(1000 unless given) laid one under the other, S pixels a cell (2 unless\n"
@@ -225,7 +229,13 @@ void printHelp() {
            "and difficulty in a band above the strip, on one of two lines. A label that\n"
            "would overlap its neighbours on both lines or run past the strip's end is\n"
            "left out (its tick stays). A block carried over from the strip above is\n"
-           "named in grey at the left edge. Malformed lines are skipped and counted."
+           "named in grey at the left edge. Malformed lines are skipped and counted.\n"
+           "With --ends REPORT (up to twice, one a player model), where that model's\n"
+           "plays end, from the \"ends\" and \"wall_share\" lines that level_model\n"
+           "prints: along the top of the strip a bar over every 500 columns, as many\n"
+           "rows deep as the percent of plays that end there over 2 (the first report's\n"
+           "in crimson, the second's in orange, below it), and a frame round the 100\n"
+           "columns that end the most, with that percent written in it."
         << std::endl;
 }
 
@@ -240,60 +250,6 @@ int32_t levelLength(const int32_t* grid) {
         }
     }
     return 0;
-}
-
-// One building block of a level, as the generator lists them.
-struct Block {
-    std::string name;
-    int32_t difficulty = 0;
-    int32_t first = 0;  // first and last column, inclusive
-    int32_t last = 0;
-};
-
-// A whole word that is a number from `low` to `high`.
-bool parseWord(std::string_view word, int32_t& value, int32_t low, int32_t high) {
-    std::size_t used = 0;
-    return text::parseInt32(word, value, &used) && used == word.size() && value >= low &&
-           value <= high;
-}
-
-bool isBlockName(std::string_view word) {
-    return std::all_of(word.begin(), word.end(),
-                       [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; });
-}
-
-// Reads "NAME DIFFICULTY FIRST LAST" lines, sorted by first column. Lines
-// starting with '#' and blank lines are notes; any other line that does not
-// fit is counted in `skipped` and left out, so a half-written file still
-// labels what it can.
-std::vector<Block> parseBlocks(std::string_view contents, int32_t& skipped) {
-    std::vector<Block> blocks;
-    skipped = 0;
-    text::LineReader lines(contents);
-    std::string_view line;
-    while (lines.next(line)) {
-        text::WordReader words(line);
-        std::array<std::string_view, 5> word;
-        std::size_t count = 0;
-        while (count < word.size() && words.next(word[count])) {
-            ++count;
-        }
-        if (count == 0 || word[0][0] == '#') {
-            continue;
-        }
-        Block block;
-        if (count != 4 || !isBlockName(word[0]) || !parseWord(word[1], block.difficulty, 0, 9) ||
-            !parseWord(word[2], block.first, 0, GridColumns - 1) ||
-            !parseWord(word[3], block.last, block.first, GridColumns - 1)) {
-            ++skipped;
-            continue;
-        }
-        block.name = word[0];
-        blocks.push_back(block);
-    }
-    std::stable_sort(blocks.begin(), blocks.end(),
-                     [](const Block& a, const Block& b) { return a.first < b.first; });
-    return blocks;
 }
 
 // Where things go: each strip is a label band (when there are blocks), the
@@ -361,12 +317,59 @@ void drawBlocks(Picture& picture, const std::vector<Block>& blocks, const Layout
 
 }  // namespace
 
+// Where one model's plays end: a bar along the strip's top over every 500
+// columns, as deep as the share that ends there, and a frame round the 100
+// columns that end the most. `lane` puts a second model's marks below the first's.
+void drawEnds(Picture& picture, const PlayEnds& ends, const Layout& layout, std::size_t lane) {
+    if (ends.plays <= 0) {
+        return;
+    }
+    const Rgb colour = EndMarks[lane % EndMarks.size()];
+    const int32_t laneRows = VisibleRows / 4;  // each lane's deepest bar
+    for (std::size_t bin = 0; bin < ends.bins.size(); ++bin) {
+        const int32_t percent = ends.bins[bin] * 100 / ends.plays;
+        const int32_t rows = std::min(laneRows, (percent + 1) / 2);
+        for (int32_t column = static_cast<int32_t>(bin) * PlayEnds::BinColumns;
+             column <
+             std::min(layout.columns, static_cast<int32_t>(bin + 1) * PlayEnds::BinColumns);
+             ++column) {
+            const int32_t top = layout.stripTop(column / layout.perStrip) +
+                                static_cast<int32_t>(lane) * laneRows * layout.scale;
+            picture.fill((column % layout.perStrip) * layout.scale, top, layout.scale,
+                         rows * layout.scale, colour);
+        }
+    }
+    if (ends.wallPlays <= 0 || ends.wallFirst >= layout.columns) {
+        return;
+    }
+    const int32_t first = ends.wallFirst;
+    const int32_t last = std::min(layout.columns, first + PlayEnds::StretchColumns) - 1;
+    const int32_t thick = std::max(1, layout.scale / 2);
+    for (int32_t column = first; column <= last; ++column) {
+        const int32_t x = (column % layout.perStrip) * layout.scale;
+        const int32_t top = layout.stripTop(column / layout.perStrip);
+        const bool side = column == first || column == last || column % layout.perStrip == 0 ||
+                          (column + 1) % layout.perStrip == 0;
+        picture.fill(x, top, layout.scale, thick, colour);
+        picture.fill(x, top + layout.stripHeight - thick, layout.scale, thick, colour);
+        if (side) {
+            picture.fill(x, top, thick, layout.stripHeight, colour);
+        }
+    }
+    const int32_t dot = textDot(layout.scale);
+    picture.text((first % layout.perStrip) * layout.scale + 2 * thick,
+                 layout.stripTop(first / layout.perStrip) + layout.stripHeight / 2 +
+                     static_cast<int32_t>(lane) * (GlyphRows + 1) * dot,
+                 std::to_string(ends.wallPlays * 100 / ends.plays) + "%", dot, colour);
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string> paths;
     int32_t perStrip = 1000;
     int32_t scale = 2;
     bool drawPath = false;
     std::string blocksPath;
+    std::vector<std::string> endsPaths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -387,6 +390,8 @@ int main(int argc, char** argv) {
             drawPath = true;
         } else if (arg == "--blocks" && i + 1 < argc) {
             blocksPath = argv[++i];
+        } else if (arg == "--ends" && i + 1 < argc && endsPaths.size() < EndMarks.size()) {
+            endsPaths.emplace_back(argv[++i]);
         } else if (!arg.empty() && arg[0] != '-') {
             paths.push_back(arg);
         } else {
@@ -455,6 +460,16 @@ int main(int argc, char** argv) {
     }
 
     drawBlocks(picture, blocks, layout);
+    for (std::size_t lane = 0; lane < endsPaths.size(); ++lane) {
+        std::string report;
+        PlayEnds ends;
+        if (!text::readWholeFile(endsPaths[lane], report, text::MaxDataFileBytes) ||
+            !parsePlayEnds(report, ends)) {
+            std::cout << "level_overview: no plays' ends in " << endsPaths[lane] << std::endl;
+            return 1;
+        }
+        drawEnds(picture, ends, layout, lane);
+    }
 
     if (drawPath) {
         SearchOptions options;

@@ -1,5 +1,6 @@
 # A 2600-column level and a blocks file full of mistakes: the picture must
-# still be written, with the mistakes counted, and three strips high, not ten.
+# still be written, with the mistakes counted, and three strips high, not ten;
+# and the marks of where plays end.
 # Run with -DTOOL=level_overview -DWORK=a scratch folder.
 string(REPEAT "0 " 40 sky)
 string(REPEAT " 0" 38 underground)
@@ -32,4 +33,18 @@ if(NOT plain EQUAL three OR NOT labelled EQUAL three_labelled OR NOT labelled GR
 endif()
 if(NOT labelled_said MATCHES "skipped 8 malformed")
   message(FATAL_ERROR "the eight malformed lines were not counted: ${labelled_said}")
+endif()
+
+# Where a model's plays end, marked from its report; a report without them is
+# refused rather than drawn as if every play finished.
+file(WRITE ${WORK}/short.model "plays 10\nends 0-499 1\nends 500-999 6\nwall_share 0.500 columns 600-699\n")
+draw(ended --ends ${WORK}/short.model --ends ${WORK}/short.model)
+if(NOT ended EQUAL plain)
+  message(FATAL_ERROR "marking where plays end changed the picture's height: ${ended}")
+endif()
+file(WRITE ${WORK}/empty.model "plays 10\nfinish_share 1.000\n")
+execute_process(COMMAND ${TOOL} ${WORK}/short.niv ${WORK}/refused.png --ends ${WORK}/empty.model
+  RESULT_VARIABLE failed OUTPUT_VARIABLE said)
+if(NOT failed OR NOT said MATCHES "no plays' ends")
+  message(FATAL_ERROR "a report without ends was drawn: ${said}")
 endif()
