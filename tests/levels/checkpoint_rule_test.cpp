@@ -18,6 +18,7 @@
 #include "level_search.h"
 #include "level_text.h"
 #include "player_model.h"
+#include "practice_run.h"
 #include "survival_table.h"
 
 namespace {
@@ -85,4 +86,28 @@ TEST(CheckpointRule, LeavesTimeToSeeAndJump) {
         // The rule does allow checkpoints, all along the plays.
         EXPECT_GT(allowed, 40 * 40) << sigma;
     }
+}
+
+// Practice as the model plays it: a level that few plays from its start
+// finish is finished by nearly every practice within half an hour.
+TEST(CheckpointRule, PracticeGetsTheModelToTheEndOfAHardLevel) {
+    levelgen::Settings settings;
+    std::string error;
+    ASSERT_TRUE(levelgen::parseSeedText(
+        "seed 5\nstepping-stones 2\nflat 2\nstepping-stones 2\nflat 2\nstepping-stones 2\n"
+        "flat 2\nstepping-stones 2\n",
+        settings, error))
+        << error;
+    const std::vector<int32_t> grid = levelgen::generateGrid(settings);
+    const SurvivalTable table(grid.data());
+    const PlayerModel model(grid.data(), table, ModelOptions{});
+    const ModelFigures plays = summarize(playMany(model, 1, 100, 2), 0);
+    const std::vector<PracticeResult> practices =
+        practiseMany(model, grid.data(), 1, 40, framesInMinutes(30), 2);
+    int finished = 0;
+    for (const PracticeResult& practice : practices) {
+        finished += practice.finished ? 1 : 0;
+    }
+    EXPECT_LT(plays.finishShare, 0.5);
+    EXPECT_GT(finished, 36) << "of 40, where " << plays.finishShare << " of plays finish";
 }

@@ -247,18 +247,18 @@ CautiousModel::Aim CautiousModel::aimRelease(int32_t now, const State& state, in
     return Aim{};
 }
 
-PlayResult CautiousModel::play(uint64_t seed) const {
+PlayResult CautiousModel::play(uint64_t seed, const PlayStart& start) const {
     SplitMix rng(seed);
     PlayResult result;
-    State state;
+    State state{start.y, start.motion};
     bool keyDown = false;
-    int32_t lastEventGap = 1;  // the level menu's release
-    int32_t pendingGap = 0;    // 0: no event on its way
+    int32_t lastEventGap = start.frame + 1;  // the level menu's release, or none yet
+    int32_t pendingGap = 0;                  // 0: no event on its way
     bool pendingPress = false;
     int32_t goal = 0;  // the frame of what the jump on its way is for
     // Past the last frame any play can live through, the hero only falls.
     const int32_t lastFrame = frameOverColumn(GridColumns - 1);
-    for (int32_t frame = 1; frame <= lastFrame; ++frame) {
+    for (int32_t frame = start.frame + 1; frame <= lastFrame; ++frame) {
         const int32_t now = frame - 1;
         if (pendingGap == 0 && now < table_.lastAliveFrame()) {
             const Aim aim = keyDown ? aimRelease(now, state, lastEventGap + 1, goal)

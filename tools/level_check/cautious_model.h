@@ -35,7 +35,7 @@ class CautiousModel {
     CautiousModel(const int32_t* grid, const SurvivalTable& table, const ModelOptions& options);
 
     // One play; the same seed always gives the same play.
-    PlayResult play(uint64_t seed) const;
+    PlayResult play(uint64_t seed, const PlayStart& start = PlayStart{}) const;
 
     // The frame over the last column with ground: living through it finishes.
     int32_t finishFrame() const { return finishFrame_; }

@@ -1,6 +1,7 @@
 // level_model: plays a level many times the way a practised person does, and
 // says how many get to the end and past the limit.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "cautious_model.h"
 #include "play_ends.h"
 #include "player_model.h"
+#include "practice_run.h"
 #include "survival_table.h"
 #include "util/keyword_text.h"
 #include "world/cell_code.h"
@@ -25,7 +27,7 @@ void printHelp() {
     std::cout
         << "Usage: level_model LEVELFILE [--plays N] [--sigma MS] [--seed S] [--threads T]\n"
            "                   [--limit-share P] [--expect-finish LO HI] [--expect-pass LO HI]\n"
-           "                   [--play-log I] [--model planner|cautious]\n"
+           "                   [--play-log I] [--model planner|cautious] [--practice MIN]\n"
            "\n"
            "Plays LEVELFILE N times (1000) as a practised player would, with the game's own\n"
            "hero and body rules, and prints the share of plays that finish the level (live\n"
@@ -77,6 +79,10 @@ void printHelp() {
            "  --blocks FILE        also count, for each block (\"NAME DIFFICULTY FIRST LAST\"\n"
            "                       a line, as level_gen writes them), the plays that\n"
            "                       last stood on it before falling out\n"
+           "  --practice MIN       practise the level N times instead, as the game's practice\n"
+           "                       goes: checkpoints taken by themselves, a fall back to the\n"
+           "                       last one; the finish share is then of the practices that\n"
+           "                       finish within MIN minutes of play\n"
            "  --play-log I         play only play I (from 0) of the series and print its key\n"
            "                       events, frame by frame, and its score\n"
            "\n"
@@ -144,6 +150,38 @@ void printBlockLosses(const std::string& path, const std::vector<PlayResult>& re
     }
 }
 
+// N practices instead of N plays: what share finishes within the budget.
+template <typename Model>
+bool printPractice(const Model& model, const std::vector<int32_t>& grid, int32_t seed,
+                   int32_t count, double minutes, int32_t threads, const Range& finishRange) {
+    const std::vector<PracticeResult> results = practiseMany(
+        model, grid.data(), static_cast<uint64_t>(seed), count, framesInMinutes(minutes), threads);
+    int32_t finished = 0;
+    std::vector<double> spent;
+    std::vector<int32_t> falls;
+    for (const PracticeResult& result : results) {
+        finished += result.finished ? 1 : 0;
+        if (result.finished) {
+            spent.push_back(result.framesPlayed * FrameMs / 60000.0);
+            falls.push_back(result.falls);
+        }
+    }
+    std::sort(spent.begin(), spent.end());
+    std::sort(falls.begin(), falls.end());
+    const double share = count > 0 ? static_cast<double>(finished) / count : 0.0;
+    char line[200];
+    std::snprintf(line, sizeof line, "practices %d within %.0f minutes", count, minutes);
+    std::cout << line << std::endl;
+    std::snprintf(line, sizeof line, "finish_share %.3f", share);
+    std::cout << line << std::endl;
+    if (!spent.empty()) {
+        std::snprintf(line, sizeof line, "finished_minutes_median %.1f falls_median %d",
+                      spent[spent.size() / 2], falls[falls.size() / 2]);
+        std::cout << line << std::endl;
+    }
+    return within("finish_share", share, finishRange);
+}
+
 template <typename Model>
 PlayResult playOne(const Model& model, int32_t seed, int32_t play) {
     return model.play(playSeed(static_cast<uint64_t>(seed), play));
@@ -179,6 +217,7 @@ int main(int argc, char** argv) {
     double limitShare = -1.0;
     std::string blocksPath;
     std::string modelName = "planner";
+    double practiceMinutes = 0.0;
     ModelOptions options;
     Range finishRange;
     Range passRange;
@@ -209,6 +248,10 @@ int main(int argc, char** argv) {
                    (std::strcmp(argv[i + 1], "planner") == 0 ||
                     std::strcmp(argv[i + 1], "cautious") == 0)) {
             modelName = argv[++i];
+        } else if (arg == "--practice" && hasValue && parseInt(argv[i + 1], number) && number > 0 &&
+                   number <= 600) {
+            practiceMinutes = number;
+            ++i;
         } else if (arg == "--blocks" && hasValue) {
             blocksPath = argv[++i];
         } else if (arg == "--limit-share" && hasValue && parseShare(argv[i + 1], limitShare)) {
@@ -249,6 +292,16 @@ int main(int argc, char** argv) {
                 : playOne(PlayerModel(grid.data(), table, options), seed, logSeed);
         printPlayLog(play);
         return 0;
+    }
+    if (practiceMinutes > 0.0) {
+        std::cout << "model " << modelName << std::endl;
+        std::cout << "sigma_ms " << options.sigmaMs << std::endl;
+        const bool ok = modelName == "cautious"
+                            ? printPractice(CautiousModel(grid.data(), table, options), grid, seed,
+                                            plays, practiceMinutes, threads, finishRange)
+                            : printPractice(PlayerModel(grid.data(), table, options), grid, seed,
+                                            plays, practiceMinutes, threads, finishRange);
+        return ok ? 0 : 1;
     }
     int32_t finishFrame = 0;
     const std::vector<PlayResult> results =

@@ -515,12 +515,12 @@ PlayerModel::Plan PlayerModel::planPress(int32_t now, const State& state, int32_
     return plan;
 }
 
-PlayResult PlayerModel::play(uint64_t seed) const {
+PlayResult PlayerModel::play(uint64_t seed, const PlayStart& start) const {
     SplitMix rng(seed);
     PlayResult result;
-    State state;
+    State state{start.y, start.motion};
     bool keyDown = false;
-    int32_t lastEventGap = 1;
+    int32_t lastEventGap = start.frame + 1;
     int32_t pendingGap = 0;  // 0: no event on its way
     bool pendingPress = false;
     int32_t lookAgain = 0;
@@ -528,7 +528,7 @@ PlayResult PlayerModel::play(uint64_t seed) const {
     int32_t takeoffEnd = 0;
     // Past the last frame any play can live through, the hero only falls.
     const int32_t lastFrame = frameOverColumn(GridColumns - 1);
-    for (int32_t frame = 1; frame <= lastFrame; ++frame) {
+    for (int32_t frame = start.frame + 1; frame <= lastFrame; ++frame) {
         const int32_t now = frame - 1;
         if (pendingGap == 0 && now >= lookAgain && now < table_.lastAliveFrame()) {
             const Plan plan = keyDown ? planRelease(now, state, lastEventGap + 1, horizon(now),

@@ -37,9 +37,17 @@ struct ModelOptions {
 
 constexpr double FrameMs = 31.0;
 
+// Where a play starts: the start of the level (the hero as a new game
+// builds it), or a practice's checkpoint, after frame `frame`, the key up.
+struct PlayStart {
+    int32_t frame = 0;
+    int32_t y = 240;
+    HeroMotion motion;
+};
+
 struct PlayResult {
-    std::vector<SpaceInput> inputs;  // one per frame played, before that frame
-    int32_t frames = 0;              // frames played, the one the hero fell out in included
+    std::vector<SpaceInput> inputs;  // one per frame played from the start, before that frame
+    int32_t frames = 0;              // the last frame played: the one the hero fell out in
     int32_t score = 0;
     bool finished = false;     // lived through the frame over the last column with ground
     int32_t lastStanding = 0;  // the last frame the hero stood on something
@@ -50,7 +58,7 @@ class PlayerModel {
     PlayerModel(const int32_t* grid, const SurvivalTable& table, const ModelOptions& options);
 
     // One play; the same seed always gives the same play.
-    PlayResult play(uint64_t seed) const;
+    PlayResult play(uint64_t seed, const PlayStart& start = PlayStart{}) const;
 
     // The frame over the last column with ground: living through it finishes.
     int32_t finishFrame() const { return finishFrame_; }
