@@ -1,0 +1,86 @@
+#include "http_site.h"
+
+#include <httplib.h>
+
+#include "screens/replay_file.h"
+
+namespace {
+
+// A replay file at its limit, escaped into JSON, and the rest of the body.
+constexpr std::size_t MaxBodyBytes = 2 * MaxReplayFileBytes + 4096;
+constexpr int ReadTimeoutSeconds = 10;
+constexpr int WriteTimeoutSeconds = 10;
+constexpr int KeepAliveSeconds = 5;
+
+}  // namespace
+
+HttpSite::HttpSite(ApiRoutes& routes, const ServerOptions& options)
+    : routes(routes), options(options), server(std::make_unique<httplib::Server>()) {}
+
+HttpSite::~HttpSite() = default;
+
+bool HttpSite::bind(std::string& error) {
+    const int workers = options.workers;
+    server->new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
+    server->set_payload_max_length(MaxBodyBytes);
+    server->set_read_timeout(ReadTimeoutSeconds, 0);
+    server->set_write_timeout(WriteTimeoutSeconds, 0);
+    server->set_keep_alive_timeout(KeepAliveSeconds);
+    server->set_keep_alive_max_count(1000);
+
+    const auto api = [this](const httplib::Request& request, httplib::Response& response) {
+        ApiRequest call;
+        call.method = request.method;
+        call.path = request.path;
+        for (const auto& [name, value] : request.params) {
+            call.query.emplace(name, value);  // the first of a repeated parameter counts
+        }
+        call.authorization = request.get_header_value("Authorization");
+        call.body = request.body;
+        const ApiResponse answer = routes.handle(call);
+        response.status = answer.status;
+        response.set_content(answer.body, answer.contentType.c_str());
+    };
+    const std::string pattern = "/api/.*";
+    server->Get(pattern, api);
+    server->Post(pattern, api);
+    server->Delete(pattern, api);
+    server->Put(pattern, api);
+    server->Patch(pattern, api);
+    // httplib's own refusals (a body too large, a bad request line) in JSON too.
+    server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+        if (response.body.empty()) {
+            const std::string message = response.status == 413   ? "requête trop grande"
+                                        : response.status == 404 ? "adresse inconnue"
+                                                                 : "requête refusée";
+            response.set_content("{\"error\":\"" + message + "\"}", "application/json");
+        }
+    });
+    server->set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            response.status = 500;
+            response.set_content("{\"error\":\"erreur interne\"}", "application/json");
+        });
+    if (!options.webDir.empty() && !server->set_mount_point("/", options.webDir)) {
+        error = "le dossier de la page n'existe pas : " + options.webDir;
+        return false;
+    }
+    if (options.port == 0) {
+        boundPort = server->bind_to_any_port(options.host);
+    } else if (server->bind_to_port(options.host, options.port)) {
+        boundPort = options.port;
+    }
+    if (boundPort <= 0) {
+        error = "impossible d'ecouter sur " + options.host + ":" + std::to_string(options.port);
+        return false;
+    }
+    return true;
+}
+
+void HttpSite::serve() {
+    server->listen_after_bind();
+}
+
+void HttpSite::stop() {
+    server->stop();
+}

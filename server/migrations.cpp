@@ -1,0 +1,34 @@
+#include "migrations.h"
+
+// Boards are ordered by score, then by the run's id: ids grow with time, so an
+// equal score ranks by who got there first.
+const std::vector<Migration>& migrations() {
+    static const std::vector<Migration> steps = {
+        {1,
+         "CREATE TABLE players (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+         " name_key TEXT NOT NULL UNIQUE, token_hash TEXT NOT NULL UNIQUE,"
+         " created_at INTEGER NOT NULL);"
+         "CREATE TABLE runs (id INTEGER PRIMARY KEY, player INTEGER NOT NULL,"
+         " level INTEGER NOT NULL, fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " frames INTEGER NOT NULL, timed INTEGER NOT NULL, at INTEGER NOT NULL,"
+         " replay TEXT NOT NULL);"
+         "CREATE INDEX runs_player ON runs (player);"
+         "CREATE TABLE best (fingerprint TEXT NOT NULL, player INTEGER NOT NULL,"
+         " run INTEGER NOT NULL, score INTEGER NOT NULL, PRIMARY KEY (fingerprint, player));"
+         "CREATE INDEX best_rank ON best (fingerprint, score DESC, run);"
+         "CREATE INDEX best_player ON best (player);",
+         "CREATE TABLE players (id BIGSERIAL PRIMARY KEY, name TEXT NOT NULL,"
+         " name_key TEXT NOT NULL UNIQUE, token_hash TEXT NOT NULL UNIQUE,"
+         " created_at BIGINT NOT NULL);"
+         "CREATE TABLE runs (id BIGSERIAL PRIMARY KEY, player BIGINT NOT NULL,"
+         " level INTEGER NOT NULL, fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " frames INTEGER NOT NULL, timed INTEGER NOT NULL, at BIGINT NOT NULL,"
+         " replay TEXT NOT NULL);"
+         "CREATE INDEX runs_player ON runs (player);"
+         "CREATE TABLE best (fingerprint TEXT NOT NULL, player BIGINT NOT NULL,"
+         " run BIGINT NOT NULL, score INTEGER NOT NULL, PRIMARY KEY (fingerprint, player));"
+         "CREATE INDEX best_rank ON best (fingerprint, score DESC, run);"
+         "CREATE INDEX best_player ON best (player);"},
+    };
+    return steps;
+}

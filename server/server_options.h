@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// What the command line of mosslance-server says.
+struct ServerOptions {
+    std::string dataDir = ".";  // the game's data tree: its story and level files
+    std::string webDir;         // the page's folder, served beside the API (none when empty)
+    std::string host = "127.0.0.1";
+    int port = 8080;
+    std::string database = "leaderboard.sqlite";  // a file, or a postgresql:// connection string
+    int workers = 8;
+};
+
+// Parses `--data DIR --web DIR --listen HOST:PORT --database DB --workers N`.
+// False with a French message in `error` for an unknown option, a missing
+// value or a port outside 1..65535. Pure.
+bool parseServerOptions(int argc, const char* const* argv, ServerOptions& options,
+                        std::string& error);
+
+// Whether `database` names a PostgreSQL server rather than a SQLite file.
+bool isPostgresUrl(const std::string& database);
