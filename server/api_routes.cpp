@@ -1,11 +1,13 @@
 #include "api_routes.h"
 
 #include <charconv>
+#include <chrono>
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <vector>
 
 #include "actors/replay_runner.h"
+#include "attempt_ticket.h"
 #include "player_name.h"
 #include "screens/replay_file.h"
 #include "token.h"
@@ -124,7 +126,50 @@ bool isLowerHex(const std::string& text, std::size_t digits) {
     return true;
 }
 
+// The level a body's "level" field names; false with the response to give.
+bool levelOf(const json& body, const LevelCatalog& catalog, int32_t& index, ApiResponse& refusal) {
+    if (!body.contains("level") || !body["level"].is_number_integer()) {
+        refusal = error(400, "le champ level (entier) manque");
+        return false;
+    }
+    const json& field = body["level"];
+    const bool inRange =
+        field.is_number_unsigned() ? field.get<uint64_t>() <= INT32_MAX : field.get<int64_t>() >= 0;
+    const CatalogLevel* level = inRange ? catalog.level(field.get<int64_t>()) : nullptr;
+    if (level == nullptr || level->grid.empty()) {
+        refusal = error(404, "ce niveau n'existe pas sur ce serveur");
+        return false;
+    }
+    index = static_cast<int32_t>(field.get<int64_t>());
+    return true;
+}
+
+int64_t systemMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace
+
+ApiRoutes::ApiRoutes(const LevelCatalog& catalog, Store& store, const ApiSettings& settings)
+    : clock(systemMilliseconds),
+      catalog(catalog),
+      store(store),
+      settings(settings),
+      submissionsByToken(settings.submissionsPerMinute),
+      submissionsByAddress(settings.submissionsPerMinute),
+      playersByAddress(settings.playersPerMinute) {}
+
+bool ApiRoutes::withinLimit(RateLimiter& limiter, const std::string& key, ApiResponse& refusal) {
+    int retryAfter = 0;
+    if (limiter.allow(key, clock(), retryAfter)) {
+        return true;
+    }
+    refusal = error(429, "trop de requêtes, réessayez dans " + std::to_string(retryAfter) + " s");
+    refusal.retryAfter = retryAfter;
+    return false;
+}
 
 ApiResponse ApiRoutes::handle(const ApiRequest& request) {
     const std::vector<std::string> parts = pathParts(request.path);
@@ -139,6 +184,9 @@ ApiResponse ApiRoutes::handle(const ApiRequest& request) {
     }
     if (resource == "players" && size == 4 && parts[3] == "me") {
         return method == "DELETE" ? deletePlayer(request) : error(405, "méthode non permise");
+    }
+    if (resource == "attempts" && size == 3) {
+        return method == "POST" ? newAttempt(request) : error(405, "méthode non permise");
     }
     if (resource == "runs" && size == 3) {
         return method == "POST" ? submitRun(request) : error(405, "méthode non permise");
@@ -187,7 +235,8 @@ bool ApiRoutes::authenticate(const ApiRequest& request, PlayerRow& player, ApiRe
 ApiResponse ApiRoutes::addPlayer(const ApiRequest& request) {
     json body;
     ApiResponse refusal;
-    if (!parseBody(request.body, {"name"}, body, refusal)) {
+    if (!withinLimit(playersByAddress, request.address, refusal) ||
+        !parseBody(request.body, {"name"}, body, refusal)) {
         return refusal;
     }
     if (!body.contains("name") || !body["name"].is_string()) {
@@ -230,26 +279,20 @@ ApiResponse ApiRoutes::submitRun(const ApiRequest& request) {
         return refusal;
     }
     json body;
-    if (!parseBody(request.body, {"level", "replay"}, body, refusal)) {
+    int32_t index = 0;
+    if (!withinLimit(submissionsByToken, std::to_string(player.id), refusal) ||
+        !withinLimit(submissionsByAddress, request.address, refusal) ||
+        !parseBody(request.body, {"level", "replay", "ticket"}, body, refusal) ||
+        !levelOf(body, catalog, index, refusal)) {
         return refusal;
-    }
-    if (!body.contains("level") || !body["level"].is_number_integer()) {
-        return error(400, "le champ level (entier) manque");
     }
     if (!body.contains("replay") || !body["replay"].is_string()) {
         return error(400, "le champ replay (texte d'un fichier .rpl) manque");
     }
-    const json& levelField = body["level"];
-    const bool negative = levelField.is_number_integer() && !levelField.is_number_unsigned() &&
-                          levelField.get<int64_t>() < 0;
-    const CatalogLevel* level =
-        negative || !levelField.is_number_integer() || levelField.get<uint64_t>() > INT32_MAX
-            ? nullptr
-            : catalog.level(levelField.get<int64_t>());
-    if (level == nullptr || level->grid.empty()) {
-        return error(404, "ce niveau n'existe pas sur ce serveur");
+    if (body.contains("ticket") && !body["ticket"].is_string()) {
+        return error(400, "le champ ticket doit être un texte");
     }
-    const int32_t index = static_cast<int32_t>(levelField.get<int64_t>());
+    const CatalogLevel* level = catalog.level(index);
     const std::string& text = body["replay"].get_ref<const std::string&>();
     if (text.size() > MaxReplayFileBytes) {
         return error(413, "le replay dépasse la taille d'un fichier de replay");
@@ -268,12 +311,32 @@ ApiResponse ApiRoutes::submitRun(const ApiRequest& request) {
     if (!replayReplays(level->grid.data(), replay, reason)) {
         return error(422, "le run rejoué ne donne pas ce qu'il annonce : il " + reason);
     }
+    bool timed = false;
+    if (body.contains("ticket")) {
+        int32_t ticketLevel = 0;
+        int64_t issued = 0;
+        if (!readTicket(settings.ticketSecret, body["ticket"].get<std::string>(), ticketLevel,
+                        issued) ||
+            ticketLevel != index) {
+            return error(400, "ticket invalide pour le niveau " + std::to_string(index));
+        }
+        const int64_t elapsed = clock() - issued;
+        if (!cameBackInTime(replay.frames, issued, clock())) {
+            return error(422, "ce run revient " + std::to_string(elapsed) +
+                                  " ms après le début du niveau, mais ses " +
+                                  std::to_string(replay.frames) + " images en prennent " +
+                                  std::to_string(int64_t{replay.frames} * FramePeriodMs) +
+                                  " : il a été joué au ralenti");
+        }
+        timed = true;
+    }
     RunRow run;
     run.player = player.id;
     run.level = index;
     run.fingerprint = fingerprintText(level->fingerprint);
     run.score = replay.score;
     run.frames = replay.frames;
+    run.timed = timed;
     run.replay = text;
     bool improved = false;
     int64_t bestRun = 0;
@@ -288,6 +351,18 @@ ApiResponse ApiRoutes::submitRun(const ApiRequest& request) {
                            {"best", bestScore},
                            {"improved", improved},
                            {"run", bestRun}});
+}
+
+ApiResponse ApiRoutes::newAttempt(const ApiRequest& request) {
+    json body;
+    ApiResponse refusal;
+    int32_t index = 0;
+    if (!parseBody(request.body, {"level"}, body, refusal) ||
+        !levelOf(body, catalog, index, refusal)) {
+        return refusal;
+    }
+    return reply(201, json{{"level", index},
+                           {"ticket", issueTicket(settings.ticketSecret, index, clock())}});
 }
 
 ApiResponse ApiRoutes::runText(const std::string& id) {

@@ -36,9 +36,13 @@ bool HttpSite::bind(std::string& error) {
             call.query.emplace(name, value);  // the first of a repeated parameter counts
         }
         call.authorization = request.get_header_value("Authorization");
+        call.address = request.remote_addr;
         call.body = request.body;
         const ApiResponse answer = routes.handle(call);
         response.status = answer.status;
+        if (answer.retryAfter > 0) {
+            response.set_header("Retry-After", std::to_string(answer.retryAfter));
+        }
         response.set_content(answer.body, answer.contentType.c_str());
     };
     const std::string pattern = "/api/.*";

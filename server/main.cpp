@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <iostream>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "level_catalog.h"
 #include "server_options.h"
 #include "store.h"
+#include "token.h"
 
 int main(int argc, char** argv) {
     ServerOptions options;
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
         std::cerr << "mosslance-server : " << error << std::endl
                   << "usage : mosslance-server [--data DOSSIER] [--web DOSSIER]"
                      " [--listen HOTE:PORT] [--database FICHIER|postgresql://...]"
-                     " [--workers N]"
+                     " [--workers N]\n       [--submissions-per-minute N] [--players-per-minute N]"
                   << std::endl;
         return 2;
     }
@@ -43,12 +45,19 @@ int main(int argc, char** argv) {
         std::cerr << "mosslance-server : " << warning << std::endl;
     }
     Store store;
-    // A connection for each worker, so none waits for another's query.
-    if (!store.open(options.database, options.workers, error)) {
+    // A few connections: a query holds one for well under a millisecond.
+    if (!store.open(options.database, std::min(options.workers, 8), error)) {
         std::cerr << "mosslance-server : " << error << std::endl;
         return 1;
     }
-    ApiRoutes routes(catalog, store);
+    ApiSettings settings;
+    settings.submissionsPerMinute = options.submissionsPerMinute;
+    settings.playersPerMinute = options.playersPerMinute;
+    if (store.sharedSecret("tickets", randomHex(32), settings.ticketSecret) != StoreStatus::Ok) {
+        std::cerr << "mosslance-server : la base ne donne pas la cle des tickets" << std::endl;
+        return 1;
+    }
+    ApiRoutes routes(catalog, store, settings);
     HttpSite site(routes, options);
     if (!site.bind(error)) {
         std::cerr << "mosslance-server : " << error << std::endl;

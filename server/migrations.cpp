@@ -29,6 +29,9 @@ const std::vector<Migration>& migrations() {
          " run BIGINT NOT NULL, score INTEGER NOT NULL, PRIMARY KEY (fingerprint, player));"
          "CREATE INDEX best_rank ON best (fingerprint, score DESC, run);"
          "CREATE INDEX best_player ON best (player);"},
+        // The key that signs attempt tickets, shared by every server on the database.
+        {2, "CREATE TABLE server_secrets (name TEXT PRIMARY KEY, value TEXT NOT NULL);",
+         "CREATE TABLE server_secrets (name TEXT PRIMARY KEY, value TEXT NOT NULL);"},
     };
     return steps;
 }

@@ -56,6 +56,14 @@ bool parseServerOptions(int argc, const char* const* argv, ServerOptions& option
                 error = "--workers attend un nombre de 1 a 256, pas " + std::string(value);
                 return false;
             }
+        } else if (option == "--submissions-per-minute" || option == "--players-per-minute") {
+            int& limit = option == "--players-per-minute" ? options.playersPerMinute
+                                                          : options.submissionsPerMinute;
+            if (!parseNumber(value, 1, 1000000, limit)) {
+                error = std::string(option) + " attend un nombre de 1 a 1000000, pas " +
+                        std::string(value);
+                return false;
+            }
         } else {
             error = "option inconnue : " + std::string(option);
             return false;

@@ -25,6 +25,8 @@ const char* sqlText(SqlQuery query) {
         " JOIN players p ON p.id = b.player JOIN runs r ON r.id = b.run"
         " WHERE b.fingerprint = $1 ORDER BY b.score DESC, b.run LIMIT $2 OFFSET $3",
         "SELECT replay FROM runs WHERE id = $1",
+        "INSERT INTO server_secrets (name, value) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING",
+        "SELECT value FROM server_secrets WHERE name = $1",
     };
     return texts[static_cast<std::size_t>(query)];
 }

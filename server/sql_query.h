@@ -21,6 +21,8 @@ enum class SqlQuery {
     BoardSize,
     Board,
     RunReplay,
+    InsertSecret,
+    SecretValue,
     Count
 };
 

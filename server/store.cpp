@@ -237,6 +237,22 @@ StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t
     return StoreStatus::Ok;
 }
 
+StoreStatus Store::sharedSecret(const std::string& name, const std::string& fresh,
+                                std::string& secret) {
+    SqlRows rows;
+    StoreStatus status = one(SqlQuery::InsertSecret, {name, fresh}, nullptr);
+    if (status == StoreStatus::Ok) {
+        status = one(SqlQuery::SecretValue, {name}, &rows);
+    }
+    if (status == StoreStatus::Ok && (rows.empty() || rows[0].empty())) {
+        status = StoreStatus::Failed;
+    }
+    if (status == StoreStatus::Ok) {
+        secret = rows[0][0];
+    }
+    return status;
+}
+
 StoreStatus Store::runReplay(int64_t id, std::string& replay) {
     SqlRows rows;
     const StoreStatus status = one(SqlQuery::RunReplay, {id}, &rows);

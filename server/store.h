@@ -43,6 +43,10 @@ class Store {
     StoreStatus board(const std::string& fingerprint, int64_t offset, int64_t limit,
                       std::vector<BoardEntry>& entries);
     StoreStatus runReplay(int64_t id, std::string& replay);
+    // The secret called `name`: the one the database has, or `fresh`, which
+    // it then keeps, when it has none yet.
+    StoreStatus sharedSecret(const std::string& name, const std::string& fresh,
+                             std::string& secret);
 
   private:
     struct Slot {

@@ -6,10 +6,9 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
-namespace {
-
-std::string hex(const unsigned char* bytes, std::size_t count) {
+std::string hexText(const unsigned char* bytes, std::size_t count) {
     static const char digits[] = "0123456789abcdef";
     std::string text;
     text.reserve(2 * count);
@@ -20,10 +19,8 @@ std::string hex(const unsigned char* bytes, std::size_t count) {
     return text;
 }
 
-}  // namespace
-
-std::string newToken() {
-    std::array<unsigned char, 16> bytes{};
+std::string randomHex(std::size_t count) {
+    std::vector<unsigned char> bytes(count);
     std::size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t read = getrandom(bytes.data() + got, bytes.size() - got, 0);
@@ -33,12 +30,16 @@ std::string newToken() {
             std::abort();  // a token that is not random would be a forgeable one
         }
     }
-    return hex(bytes.data(), bytes.size());
+    return hexText(bytes.data(), bytes.size());
+}
+
+std::string newToken() {
+    return randomHex(16);
 }
 
 std::string tokenHash(const std::string& token) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int length = 0;
     EVP_Digest(token.data(), token.size(), digest.data(), &length, EVP_sha256(), nullptr);
-    return hex(digest.data(), length);
+    return hexText(digest.data(), length);
 }

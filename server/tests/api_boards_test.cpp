@@ -58,6 +58,7 @@ TEST_F(ServerTest, AroundAPlayerShowsFiveAboveAndBelowWithinTheBoard) {
     const std::string run = madeRun(0, {});
     std::vector<Player> players;
     for (int i = 1; i <= 14; ++i) {
+        address = "192.0.2." + std::to_string(i);  // more names than one address may make
         players.push_back(newPlayer("Joueur " + std::to_string(i)));
         ASSERT_EQ(submit(players.back(), 0, run).status, 200);
     }

@@ -129,7 +129,10 @@ void ServerTest::SetUp() {
     ASSERT_EQ(catalog.count(), 2);
     const std::string database = freshDatabase(dataTree() + "/test.sqlite");
     ASSERT_TRUE(store.open(database, 2, error)) << error;
-    routes = std::make_unique<ApiRoutes>(catalog, store);
+    ApiSettings settings;
+    ASSERT_EQ(store.sharedSecret("tickets", "test secret", settings.ticketSecret), StoreStatus::Ok);
+    routes = std::make_unique<ApiRoutes>(catalog, store, settings);
+    routes->clock = [this] { return now; };
 }
 
 Answer ServerTest::call(const std::string& method, const std::string& path, const std::string& body,
@@ -153,6 +156,7 @@ Answer ServerTest::call(const std::string& method, const std::string& path, cons
         request.authorization = "Bearer " + token;
     }
     request.body = body;
+    request.address = address;
     const ApiResponse response = routes->handle(request);
     Answer answer;
     answer.status = response.status;

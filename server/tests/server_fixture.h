@@ -62,6 +62,8 @@ class ServerTest : public ::testing::Test {
     // found by re-playing them as the server will.
     std::string madeRun(int level, const std::vector<ReplayEvent>& events);
 
+    int64_t now = 1800000000000;  // the routes' clock, in milliseconds
+    std::string address = "192.0.2.1";
     LevelCatalog catalog;
     Store store;
     std::unique_ptr<ApiRoutes> routes;

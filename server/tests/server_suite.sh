@@ -33,12 +33,14 @@ trap 'stop_all; [ "${MOSSLANCE_INSIDE_POSTGRES:-}" = 1 ] || rm -rf "$work"' EXIT
 start_server() {
     local name=$1 database=$2
     "$server" --data "$work/tree" --web "$work/web" --listen 127.0.0.1:0 \
-        --database "$database" --workers 4 >"$work/$name.out" 2>"$work/$name.err" &
+        --database "$database" --workers 8 --submissions-per-minute 100000 \
+        --players-per-minute 100000 >"$work/$name.out" 2>"$work/$name.err" &
     pid=$!
     pids+=("$pid")
     port=
     for _ in $(seq 100); do
-        port=$(sed -n 's|.*a l.ecoute sur http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$work/$name.out")
+        port=$(sed -n 's|.*a l.ecoute sur http://127.0.0.1:\([0-9]*\)/.*|\1|p' \
+            "$work/$name.out" 2>/dev/null)
         [ -n "$port" ] && return 0
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
@@ -101,6 +103,40 @@ check_lifecycle() {
     stop_server "$label-again" "$pid"
 }
 
+# SIGKILL in the middle of submissions from four clients at once: every run
+# that was answered 200 is there after a restart.
+check_kill() {
+    local database=$1 label=$2
+    start_server "$label-killed" "$database" || return
+    local killed=$pid client
+    for client in 1 2 3 4; do
+        (
+            for i in $(seq 1000); do
+                answer=$(api POST "$port" /api/v1/players "{\"name\": \"K$label $client $i\"}")
+                answer=$(api POST "$port" /api/v1/runs "$(run_body $((i % 2)))" \
+                    "$(field token "$answer")")
+                [ "$(tail -n 1 <<<"$answer")" = 200 ] || break
+                echo "$(field run "$answer") $((i % 2))" >>"$work/accepted-$label-$client"
+            done
+        ) &
+    done
+    sleep 2
+    kill -KILL "$killed"
+    wait 2>/dev/null
+    pids=("${pids[@]/$killed/}")
+    start_server "$label-restarted" "$database" || return
+    local accepted=0 lost=0 run level
+    while read -r run level; do
+        accepted=$((accepted + 1))
+        curl -s "http://127.0.0.1:$port/api/v1/runs/$run" |
+            cmp -s - "$work/tree/Save/replay-$level.rpl" || lost=$((lost + 1))
+    done < <(cat "$work"/accepted-"$label"-*)
+    echo "$label: $accepted runs answered 200 before SIGKILL, $lost of them lost"
+    [ "$accepted" -gt 0 ] || fail "$label: no run was accepted before the kill"
+    [ "$lost" = 0 ] || fail "$label: $lost accepted runs lost to SIGKILL"
+    stop_all
+}
+
 # Two servers on one PostgreSQL: a run sent to one is ranked, listed and
 # downloadable from the other at once.
 check_two_processes() {
@@ -109,11 +145,15 @@ check_two_processes() {
     start_server second postgresql:// || return
     local second=$port answer
     answer=$(api POST "$first" /api/v1/players '{"name": "Deux"}')
+    local player
+    player=$(field player "$answer")
     answer=$(api POST "$first" /api/v1/runs "$(run_body 1)" "$(field token "$answer")")
-    local run
+    local run rank
     run=$(field run "$answer")
-    answer=$(api GET "$second" /api/v1/levels/1)
-    grep -q '"name":"Deux"' <<<"$answer" || fail "the second server does not list it: $answer"
+    rank=$(field rank "$answer")
+    answer=$(api GET "$second" "/api/v1/levels/1/around/$player")
+    grep -q "\"rank\":$rank,\"run\":$run" <<<"$answer" ||
+        fail "the second server does not rank run $run at $rank: $answer"
     curl -s "http://127.0.0.1:$second/api/v1/runs/$run" |
         cmp -s - "$work/tree/Save/replay-1.rpl" || fail "the second server has not run $run"
     stop_all
@@ -123,6 +163,7 @@ if [ "${MOSSLANCE_INSIDE_POSTGRES:-}" = 1 ]; then
     MOSSLANCE_TEST_DATABASE=postgresql:// "$tests" --gtest_brief=1 >"$work/pg-tests.log" 2>&1 ||
         fail "the API tests on PostgreSQL: $(grep -E 'FAILED|Failure' -A3 "$work/pg-tests.log")"
     check_lifecycle postgresql:// postgres
+    check_kill postgresql:// postgres
     check_two_processes
     exit $((failures > 0))
 fi
@@ -132,6 +173,7 @@ MOSSLANCE_TEST_TREE=$work/tree "$tests" --gtest_filter='ServerTest.ARunTheGame*'
 mkdir -p "$work/web"
 printf 'la page' >"$work/web/index.html"
 check_lifecycle "$work/leaderboard.sqlite" sqlite
+check_kill "$work/leaderboard.sqlite" sqlite
 
 if ! command -v pg_virtualenv >/dev/null || ! command -v initdb >/dev/null &&
     ! ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1; then
