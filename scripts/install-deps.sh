@@ -21,9 +21,9 @@ if [[ "${1:-}" == "--tests" ]]; then
 fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--server" ]]; then
   # The server's HTTP, JSON and databases; PostgreSQL itself for its tests
-  # (pg_virtualenv), curl and wrk for its process tests and benchmark.
+  # (pg_virtualenv), curl, wrk and sqlite3 for its process tests and benchmark.
   packages+=(libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev
-    postgresql postgresql-common curl wrk)
+    postgresql postgresql-common curl wrk sqlite3)
 fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then
   # emcc needs node-acorn; the page is tested in headless Chromium; pngquant

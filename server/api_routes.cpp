@@ -472,14 +472,10 @@ ApiResponse ApiRoutes::around(const ApiRequest& request, const std::string& inde
         return error(404, "ce joueur n'est pas classé sur ce niveau");
     }
     std::vector<BoardEntry> entries;
-    const int64_t offset = 0;
     if (status != StoreStatus::Ok ||
         store.rankOf(fingerprint, score, run, rank) != StoreStatus::Ok ||
-        store.boardSize(fingerprint, total) != StoreStatus::Ok) {
-        return unavailable();
-    }
-    const int64_t first = std::max(offset, rank - 1 - AroundReach);
-    if (store.board(fingerprint, first, rank - first + AroundReach, entries) != StoreStatus::Ok) {
+        store.boardSize(fingerprint, total) != StoreStatus::Ok ||
+        store.around(fingerprint, score, run, rank, AroundReach, entries) != StoreStatus::Ok) {
         return unavailable();
     }
     return reply(200, json{{"player", player},

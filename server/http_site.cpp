@@ -1,6 +1,7 @@
 #include "http_site.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include "screens/replay_file.h"
 
@@ -11,6 +12,9 @@ constexpr std::size_t MaxBodyBytes = 2 * MaxReplayFileBytes + 4096;
 constexpr int ReadTimeoutSeconds = 10;
 constexpr int WriteTimeoutSeconds = 10;
 constexpr int KeepAliveSeconds = 5;
+// Debian's httplib listens with a backlog of 5: a burst of new connections
+// then waits a second for the SYN to be sent again.
+constexpr int ListenBacklog = 1024;
 
 }  // namespace
 
@@ -27,6 +31,8 @@ bool HttpSite::bind(std::string& error) {
     server->set_write_timeout(WriteTimeoutSeconds, 0);
     server->set_keep_alive_timeout(KeepAliveSeconds);
     server->set_keep_alive_max_count(1000);
+    // Answers go out at once: Nagle's wait for a delayed ACK costs 40 ms.
+    server->set_tcp_nodelay(true);
 
     const auto api = [this](const httplib::Request& request, httplib::Response& response) {
         ApiRequest call;
@@ -69,6 +75,11 @@ bool HttpSite::bind(std::string& error) {
         error = "le dossier de la page n'existe pas : " + options.webDir;
         return false;
     }
+    int listening = -1;
+    server->set_socket_options([&listening](socket_t socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     if (options.port == 0) {
         boundPort = server->bind_to_any_port(options.host);
     } else if (server->bind_to_port(options.host, options.port)) {
@@ -77,6 +88,9 @@ bool HttpSite::bind(std::string& error) {
     if (boundPort <= 0) {
         error = "impossible d'ecouter sur " + options.host + ":" + std::to_string(options.port);
         return false;
+    }
+    if (listening >= 0) {
+        listen(listening, ListenBacklog);  // listening again only changes the backlog
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 
@@ -118,8 +119,8 @@ StoreStatus Store::playerByToken(const std::string& tokenHash, PlayerRow& player
 StoreStatus Store::deletePlayer(int64_t id) {
     Slot& slot = acquire();
     StoreStatus status = begin(slot) ? StoreStatus::Ok : StoreStatus::Failed;
-    for (const SqlQuery query :
-         {SqlQuery::DeleteBest, SqlQuery::DeleteRuns, SqlQuery::DeletePlayer}) {
+    for (const SqlQuery query : {SqlQuery::ShrinkBoards, SqlQuery::DeleteBest, SqlQuery::DeleteRuns,
+                                 SqlQuery::DeletePlayer}) {
         if (status == StoreStatus::Ok) {
             status = exec(slot, query, {id}, nullptr);
         }
@@ -138,35 +139,20 @@ StoreStatus Store::keepRun(RunRow& run, bool& improved, int64_t& bestRun, int32_
     run.at = std::chrono::duration_cast<std::chrono::milliseconds>(
                  std::chrono::system_clock::now().time_since_epoch())
                  .count();
-    Slot& slot = acquire();
-    improved = false;
-    SqlRows inserted;
-    int64_t changes = 0;
-    StoreStatus status = begin(slot) ? StoreStatus::Ok : StoreStatus::Failed;
-    if (status == StoreStatus::Ok) {
-        status = exec(slot, SqlQuery::InsertRun,
-                      {run.player, int64_t{run.level}, run.fingerprint, int64_t{run.score},
-                       int64_t{run.frames}, int64_t{run.timed ? 1 : 0}, run.at, run.replay},
-                      &inserted);
+    StoreStatus status = StoreStatus::Failed;
+    // A player's first run on a board can race another server's; the loser
+    // of that race sees the winner's row on the second try.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Slot& slot = acquire();
+        status = keepRunOnce(slot, run, improved);
+        release(slot);
+        if (status != StoreStatus::Conflict) {
+            break;
+        }
     }
-    if (status == StoreStatus::Ok && inserted.size() == 1 && !inserted[0].empty()) {
-        run.id = number(inserted[0][0]);
-        status = exec(slot, SqlQuery::UpsertBest,
-                      {run.fingerprint, run.player, run.id, int64_t{run.score}}, nullptr, &changes);
-    } else if (status == StoreStatus::Ok) {
-        status = StoreStatus::Failed;
-    }
-    improved = status == StoreStatus::Ok && changes == 1;
-    // A run that is not a best is not kept: nothing links to it.
-    if (status == StoreStatus::Ok && improved) {
-        status = commit(slot) ? StoreStatus::Ok : StoreStatus::Failed;
-    } else {
-        rollback(slot);
-    }
-    release(slot);
     if (status != StoreStatus::Ok) {
         improved = false;
-        return status;
+        return status == StoreStatus::Conflict ? StoreStatus::Failed : status;
     }
     if (improved) {
         bestRun = run.id;
@@ -175,6 +161,52 @@ StoreStatus Store::keepRun(RunRow& run, bool& improved, int64_t& bestRun, int32_
     }
     run.id = 0;
     return bestOf(run.fingerprint, run.player, bestRun, bestScore);
+}
+
+StoreStatus Store::keepRunOnce(Slot& slot, RunRow& run, bool& improved) {
+    improved = false;
+    if (!begin(slot)) {
+        return StoreStatus::Failed;
+    }
+    SqlRows old;
+    SqlRows inserted;
+    StoreStatus status = exec(slot, SqlQuery::BestOf, {run.fingerprint, run.player}, &old);
+    const bool first = old.empty() || old[0].size() < 2;
+    if (status == StoreStatus::Ok && !first && number32(old[0][1]) >= run.score) {
+        rollback(slot);  // no better: nothing to keep
+        return StoreStatus::Ok;
+    }
+    if (status == StoreStatus::Ok) {
+        status = exec(slot, SqlQuery::InsertRun,
+                      {run.player, int64_t{run.level}, run.fingerprint, int64_t{run.score},
+                       int64_t{run.frames}, int64_t{run.timed ? 1 : 0}, run.at, run.replay},
+                      &inserted);
+    }
+    if (status == StoreStatus::Ok && (inserted.size() != 1 || inserted[0].empty())) {
+        status = StoreStatus::Failed;
+    }
+    int64_t changes = 0;
+    if (status == StoreStatus::Ok) {
+        run.id = number(inserted[0][0]);
+        status = first ? exec(slot, SqlQuery::InsertBest,
+                              {run.fingerprint, run.player, run.id, int64_t{run.score}}, nullptr,
+                              &changes)
+                       : exec(slot, SqlQuery::RaiseBest,
+                              {run.id, int64_t{run.score}, run.fingerprint, run.player}, nullptr,
+                              &changes);
+    }
+    if (status == StoreStatus::Ok && first) {
+        status = exec(slot, SqlQuery::GrowBoard, {run.fingerprint}, nullptr);
+    }
+    improved = status == StoreStatus::Ok && changes == 1;
+    if (improved && !commit(slot)) {
+        status = StoreStatus::Failed;
+        improved = false;
+    }
+    if (!improved) {
+        rollback(slot);
+    }
+    return status;
 }
 
 StoreStatus Store::bestOf(const std::string& fingerprint, int64_t player, int64_t& run,
@@ -215,16 +247,36 @@ StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t
                          std::vector<BoardEntry>& entries) {
     SqlRows rows;
     const StoreStatus status = one(SqlQuery::Board, {fingerprint, limit, offset}, &rows);
-    if (status != StoreStatus::Ok) {
-        return status;
+    entries.clear();
+    return status == StoreStatus::Ok ? appendEntries(rows, offset + 1, 1, entries) : status;
+}
+
+StoreStatus Store::around(const std::string& fingerprint, int32_t score, int64_t run, int64_t rank,
+                          int64_t reach, std::vector<BoardEntry>& entries) {
+    SqlRows above;
+    SqlRows from;
+    StoreStatus status =
+        one(SqlQuery::BoardAbove, {fingerprint, int64_t{score}, run, reach}, &above);
+    if (status == StoreStatus::Ok) {
+        status = one(SqlQuery::BoardFrom, {fingerprint, int64_t{score}, run, reach + 1}, &from);
     }
     entries.clear();
+    if (status == StoreStatus::Ok) {
+        status = appendEntries(above, rank - 1, -1, entries);
+    }
+    std::reverse(entries.begin(), entries.end());
+    return status == StoreStatus::Ok ? appendEntries(from, rank, 1, entries) : status;
+}
+
+StoreStatus Store::appendEntries(const SqlRows& rows, int64_t firstRank, int64_t step,
+                                 std::vector<BoardEntry>& entries) {
+    int64_t rank = firstRank;
     for (const std::vector<std::string>& row : rows) {
         if (row.size() < 7) {
             return StoreStatus::Failed;
         }
         BoardEntry entry;
-        entry.rank = offset + static_cast<int64_t>(entries.size()) + 1;
+        entry.rank = rank;
         entry.player = number(row[0]);
         entry.name = row[1];
         entry.score = number32(row[2]);
@@ -233,6 +285,7 @@ StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t
         entry.run = number(row[5]);
         entry.timed = number(row[6]) != 0;
         entries.push_back(std::move(entry));
+        rank += step;
     }
     return StoreStatus::Ok;
 }

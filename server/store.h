@@ -42,6 +42,10 @@ class Store {
     StoreStatus boardSize(const std::string& fingerprint, int64_t& total);
     StoreStatus board(const std::string& fingerprint, int64_t offset, int64_t limit,
                       std::vector<BoardEntry>& entries);
+    // The entry of (score, run), at `rank`, with up to `reach` entries above
+    // and below it; found through the index, whatever the rank.
+    StoreStatus around(const std::string& fingerprint, int32_t score, int64_t run, int64_t rank,
+                       int64_t reach, std::vector<BoardEntry>& entries);
     StoreStatus runReplay(int64_t id, std::string& replay);
     // The secret called `name`: the one the database has, or `fresh`, which
     // it then keeps, when it has none yet.
@@ -60,6 +64,9 @@ class Store {
                      int64_t* changes = nullptr);
     StoreStatus one(SqlQuery query, const std::vector<SqlParam>& params, SqlRows* rows,
                     int64_t* changes = nullptr);
+    StoreStatus keepRunOnce(Slot& slot, RunRow& run, bool& improved);
+    static StoreStatus appendEntries(const SqlRows& rows, int64_t firstRank, int64_t step,
+                                     std::vector<BoardEntry>& entries);
     bool begin(Slot& slot);
     bool commit(Slot& slot);
     void rollback(Slot& slot);
