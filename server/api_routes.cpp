@@ -94,7 +94,7 @@ json entriesJson(const std::vector<BoardEntry>& entries) {
 }
 
 // A JSON object of a request body, with only the fields in `allowed`.
-bool parseBody(const std::string& body, const std::vector<std::string>& allowed, json& value,
+bool parseBody(std::string_view body, const std::vector<std::string>& allowed, json& value,
                ApiResponse& refusal) {
     value = json::parse(body, nullptr, false);
     if (value.is_discarded() || !value.is_object()) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "level_catalog.h"
 #include "rate_limiter.h"
@@ -16,7 +17,7 @@ struct ApiRequest {
     std::map<std::string, std::string> query;  // the first value of each parameter
     std::string authorization;                 // the Authorization header
     std::string address;                       // the client's
-    std::string body;
+    std::string_view body;                     // the shell's, not copied: it may be a megabyte
 };
 
 struct ApiResponse {

@@ -7,8 +7,9 @@
 
 namespace {
 
-// A replay file at its limit, escaped into JSON, and the rest of the body.
-constexpr std::size_t MaxBodyBytes = 2 * MaxReplayFileBytes + 4096;
+// A replay file at its limit, its line ends escaped into JSON, and the rest
+// of the body: a body holds each worker's memory while it is handled.
+constexpr std::size_t MaxBodyBytes = MaxReplayFileBytes + MaxReplayFileBytes / 4 + 4096;
 constexpr int ReadTimeoutSeconds = 10;
 constexpr int WriteTimeoutSeconds = 10;
 constexpr int KeepAliveSeconds = 5;
@@ -43,7 +44,7 @@ bool HttpSite::bind(std::string& error) {
         }
         call.authorization = request.get_header_value("Authorization");
         call.address = request.remote_addr;
-        call.body = request.body;
+        call.body = request.body;  // a view: the request outlives the call
         const ApiResponse answer = routes.handle(call);
         response.status = answer.status;
         if (answer.retryAfter > 0) {

@@ -32,6 +32,7 @@ trap 'stop_all; [ "${MOSSLANCE_INSIDE_POSTGRES:-}" = 1 ] || rm -rf "$work"' EXIT
 # Starts a server named $1 on database $2; sets port and pid.
 start_server() {
     local name=$1 database=$2
+    rm -f "$work/$name.out"  # not to read an earlier server's port before this one's
     "$server" --data "$work/tree" --web "$work/web" --listen 127.0.0.1:0 \
         --database "$database" --workers 8 --submissions-per-minute 100000 \
         --players-per-minute 100000 >"$work/$name.out" 2>"$work/$name.err" &
@@ -63,7 +64,8 @@ stop_server() {
 api() {  # METHOD PORT PATH [BODY [TOKEN]]: the body, then the status on its own line
     local auth=()
     [ -n "${5:-}" ] && auth=(-H "Authorization: Bearer $5")
-    curl -s -o - -w '\n%{http_code}' -X "$1" "${auth[@]}" --data-binary "${4:-}" \
+    curl -s -o - -w '\n%{http_code}' -X "$1" "${auth[@]}" -H "Content-Type: application/json" \
+        --data-binary "${4:-}" \
         "http://127.0.0.1:$2$3"
 }
 field() {  # NAME JSON: a number or a string field's value
@@ -137,6 +139,42 @@ check_kill() {
     stop_all
 }
 
+# Bodies past the limit over HTTP, and 200 clients uploading at once: each
+# gets its answer, and the server's memory stays bounded by its workers.
+check_uploads() {
+    local database=$1 label=$2
+    start_server "$label-uploads" "$database" || return
+    local uploading=$pid
+    head -c 1500000 /dev/zero | tr '\0' 'x' >"$work/huge.json"
+    local answer
+    answer=$(curl -s -w ' %{http_code}' -X POST -H "Content-Type: application/json" \
+        --data-binary @"$work/huge.json" \
+        "http://127.0.0.1:$port/api/v1/runs")
+    [[ "$answer" == '{"error":'*' 413' ]] || fail "$label: a body past the limit: $answer"
+    { printf '{"level": 0, "replay": "'; head -c 1200000 /dev/zero | tr '\0' '#';
+      printf '"}'; } >"$work/big.json"
+    local uploads=()
+    for i in $(seq 200); do
+        curl -s -o /dev/null -w '%{http_code}\n' --limit-rate 2M -X POST -H "Content-Type: application/json" \
+            --data-binary @"$work/big.json" "http://127.0.0.1:$port/api/v1/runs" \
+            >>"$work/uploads-$label" &
+        uploads+=($!)
+    done
+    local peak=0 rss
+    while kill -0 "${uploads[@]}" 2>/dev/null; do
+        rss=$(awk '/VmRSS/ {print $2}' "/proc/$uploading/status" 2>/dev/null || echo 0)
+        [ "${rss:-0}" -gt "$peak" ] && peak=$rss
+        sleep 0.05
+    done
+    wait "${uploads[@]}"
+    local answered
+    answered=$(grep -c '^401$' "$work/uploads-$label")
+    echo "$label: 200 uploads of 1.2 MB at once: $answered answered 401 (no token), peak memory $((peak / 1024)) MB"
+    [ "$answered" = 200 ] || fail "$label: $answered of 200 uploads answered: $(sort "$work/uploads-$label" | uniq -c)"
+    [ "$peak" -lt $((150 * 1024)) ] || fail "$label: $((peak / 1024)) MB under 200 uploads"
+    stop_server "$label-uploads" "$uploading"
+}
+
 # Two servers on one PostgreSQL: a run sent to one is ranked, listed and
 # downloadable from the other at once.
 check_two_processes() {
@@ -174,6 +212,7 @@ mkdir -p "$work/web"
 printf 'la page' >"$work/web/index.html"
 check_lifecycle "$work/leaderboard.sqlite" sqlite
 check_kill "$work/leaderboard.sqlite" sqlite
+check_uploads "$work/leaderboard.sqlite" sqlite
 
 if ! command -v pg_virtualenv >/dev/null || ! command -v initdb >/dev/null &&
     ! ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1; then
