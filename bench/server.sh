@@ -117,6 +117,7 @@ $(seed_numbers)
 INSERT INTO players SELECT 100000 + i, 'Million ' || i, 'million ' || i, 'hash ' || i, 0 FROM n;
 INSERT INTO runs SELECT 100000 + i, 100000 + i, 0, '$fingerprint', (i * 7919) % 20000, $frames, 0, i, '' FROM n;
 INSERT INTO best SELECT '$fingerprint', 100000 + i, 100000 + i, (i * 7919) % 20000 FROM n;
+INSERT INTO board_scores SELECT '$fingerprint', (i * 7919) % 20000, count(*) FROM n WHERE true GROUP BY 2 ON CONFLICT (fingerprint, score) DO UPDATE SET players = board_scores.players + excluded.players;
 INSERT INTO board_sizes VALUES ('$fingerprint', 1000000) ON CONFLICT (fingerprint) DO UPDATE SET players = board_sizes.players + 1000000;
 COMMIT;
 SQL

@@ -39,6 +39,17 @@ const std::vector<Migration>& migrations() {
          "INSERT INTO board_sizes SELECT fingerprint, count(*) FROM best GROUP BY fingerprint;",
          "CREATE TABLE board_sizes (fingerprint TEXT PRIMARY KEY, players BIGINT NOT NULL);"
          "INSERT INTO board_sizes SELECT fingerprint, count(*) FROM best GROUP BY fingerprint;"},
+        // How many players stand at each score of a board: a rank adds up the
+        // scores above instead of counting every player above.
+        {4,
+         "CREATE TABLE board_scores (fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " players INTEGER NOT NULL, PRIMARY KEY (fingerprint, score));"
+         "INSERT INTO board_scores SELECT fingerprint, score, count(*) FROM best"
+         " GROUP BY fingerprint, score;",
+         "CREATE TABLE board_scores (fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " players BIGINT NOT NULL, PRIMARY KEY (fingerprint, score));"
+         "INSERT INTO board_scores SELECT fingerprint, score, count(*) FROM best"
+         " GROUP BY fingerprint, score;"},
     };
     return steps;
 }

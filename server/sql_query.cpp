@@ -26,10 +26,16 @@ const char* sqlText(SqlQuery query) {
         " ON CONFLICT (fingerprint) DO UPDATE SET players = board_sizes.players + 1",
         "UPDATE board_sizes SET players = players - 1"
         " WHERE fingerprint IN (SELECT fingerprint FROM best WHERE player = $1)",
+        "INSERT INTO board_scores (fingerprint, score, players) VALUES ($1, $2, 1)"
+        " ON CONFLICT (fingerprint, score) DO UPDATE SET players = board_scores.players + 1",
+        "UPDATE board_scores SET players = players - 1 WHERE fingerprint = $1 AND score = $2",
+        "UPDATE board_scores SET players = players - 1"
+        " WHERE (fingerprint, score) IN (SELECT fingerprint, score FROM best WHERE player = $1)",
         "SELECT run, score FROM best WHERE fingerprint = $1 AND player = $2",
-        // The range on the score comes first, so that the index serves it.
-        "SELECT count(*) FROM best WHERE fingerprint = $1 AND score >= $2"
-        " AND (score > $2 OR run < $3)",
+        // The players at higher scores, and those at the same score who came first.
+        "SELECT (SELECT coalesce(sum(players), 0) FROM board_scores WHERE fingerprint = $1"
+        " AND score > $2) + (SELECT count(*) FROM best WHERE fingerprint = $1 AND score = $2"
+        " AND run < $3)",
         "SELECT players FROM board_sizes WHERE fingerprint = $1",
         BOARD_ENTRY " WHERE b.fingerprint = $1 ORDER BY b.score DESC, b.run LIMIT $2 OFFSET $3",
         // The entries just ahead of a (score, run), nearest first, and those

@@ -119,8 +119,9 @@ StoreStatus Store::playerByToken(const std::string& tokenHash, PlayerRow& player
 StoreStatus Store::deletePlayer(int64_t id) {
     Slot& slot = acquire();
     StoreStatus status = begin(slot) ? StoreStatus::Ok : StoreStatus::Failed;
-    for (const SqlQuery query : {SqlQuery::ShrinkBoards, SqlQuery::DeleteBest, SqlQuery::DeleteRuns,
-                                 SqlQuery::DeletePlayer}) {
+    for (const SqlQuery query :
+         {SqlQuery::ShrinkBoards, SqlQuery::DropPlayerScores, SqlQuery::DeleteBest,
+          SqlQuery::DeleteRuns, SqlQuery::DeletePlayer}) {
         if (status == StoreStatus::Ok) {
             status = exec(slot, query, {id}, nullptr);
         }
@@ -197,6 +198,12 @@ StoreStatus Store::keepRunOnce(Slot& slot, RunRow& run, bool& improved) {
     }
     if (status == StoreStatus::Ok && first) {
         status = exec(slot, SqlQuery::GrowBoard, {run.fingerprint}, nullptr);
+    } else if (status == StoreStatus::Ok && changes == 1) {
+        status = exec(slot, SqlQuery::DropScore, {run.fingerprint, int64_t{number32(old[0][1])}},
+                      nullptr);
+    }
+    if (status == StoreStatus::Ok && changes == 1) {
+        status = exec(slot, SqlQuery::AddScore, {run.fingerprint, int64_t{run.score}}, nullptr);
     }
     improved = status == StoreStatus::Ok && changes == 1;
     if (improved && !commit(slot)) {

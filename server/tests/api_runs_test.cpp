@@ -117,6 +117,17 @@ TEST_F(ServerTest, OnlyABetterRunReplacesAPlayersBest) {
     EXPECT_EQ(worse.body["best"], lineValue(high, "score"));
     EXPECT_EQ(worse.body["run"], better.body["run"]);
     EXPECT_EQ(get("/api/v1/levels/0").body["players"], 1);
+
+    // The raised best left its old score: a player below that old score is second.
+    std::string lower;
+    for (int press = 1; press < 300 && lower.empty(); press += 3) {
+        const std::string run = madeRun(0, {{press, true}, {press + 9, false}});
+        if (lineValue(run, "score") < lineValue(low, "score")) {
+            lower = run;
+        }
+    }
+    ASSERT_FALSE(lower.empty());
+    EXPECT_EQ(submit(newPlayer("Béa"), 0, lower).body["rank"], 2);
 }
 
 TEST_F(ServerTest, DeletingAPlayerRemovesTheNameTheRunsAndTheToken) {
@@ -131,6 +142,7 @@ TEST_F(ServerTest, DeletingAPlayerRemovesTheNameTheRunsAndTheToken) {
     EXPECT_EQ(level.body["players"], 1);
     EXPECT_EQ(level.body["top"][0]["name"], "Béa");
     EXPECT_EQ(level.body["top"][0]["rank"], 1);
+    EXPECT_EQ(get("/api/v1/levels/0/around/" + std::to_string(bea.id)).body["rank"], 1);
     EXPECT_EQ(submit(ana, 0, gameRun(0)).status, 401);
     EXPECT_EQ(call("DELETE", "/api/v1/players/me", "", ana.token).status, 401);
     newPlayer("ana");  // the name is free again
