@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build and run (with --web,
-# also what the browser version needs; with --tests, what every test needs,
-# the browser's included), skipping what is already there.
+# also what the browser version needs; with --server, what the leaderboard
+# server needs; with --tests, what every test needs, the browser's and the
+# server's included), skipping what is already there.
 #
 # SDL 1.2 is sdl12-compat (libsdl1.2-compat-dev), the SDL 1.2 that current
 # distributions ship, on SDL 2 with its Wayland and X11 support. With
@@ -17,6 +18,12 @@ packages=(build-essential cmake pkg-config
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
     clang libclang-rt-dev clang-format)
+fi
+if [[ "${1:-}" == "--tests" || "${1:-}" == "--server" ]]; then
+  # The server's HTTP, JSON and databases; PostgreSQL itself for its tests
+  # (pg_virtualenv), curl, wrk and sqlite3 for its process tests and benchmark.
+  packages+=(libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev
+    postgresql postgresql-common curl wrk sqlite3)
 fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then
   # emcc needs node-acorn; the page is tested in headless Chromium; pngquant

@@ -24,15 +24,13 @@
 #include "screens/progress.h"
 #include "screens/replay_file.h"
 #include "screens/settings.h"
+#include "screens/story.h"
 #include "sound/fsound.h"
 #include "world/level.h"
 
-constexpr int MaxLevelFiles = 100;
 constexpr int MaxRecords = 10;
 constexpr int LevelImageSlots = 10;
 constexpr int TitleImageCount = 5;
-// The playable levels until the saved game says otherwise.
-constexpr int32_t InitialLevelCount = 2;
 
 // The screens of the game, in the order a run usually meets them. Each screen
 // operation records in `nextScreen` which one follows; the dispatcher in

@@ -5,6 +5,10 @@
 #include <string_view>
 #include <vector>
 
+constexpr int MaxLevelFiles = 100;
+// The playable levels until the saved game says otherwise.
+constexpr int32_t InitialLevelCount = 2;
+
 // The level file of each level index, in the order of the story file's
 // accepted lines (at most 100). A line is accepted when its first word
 // contains the decimal number of the index expected next and a path follows.

@@ -1,0 +1,55 @@
+#include "migrations.h"
+
+// Boards are ordered by score, then by the run's id: ids grow with time, so an
+// equal score ranks by who got there first.
+const std::vector<Migration>& migrations() {
+    static const std::vector<Migration> steps = {
+        {1,
+         "CREATE TABLE players (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+         " name_key TEXT NOT NULL UNIQUE, token_hash TEXT NOT NULL UNIQUE,"
+         " created_at INTEGER NOT NULL);"
+         "CREATE TABLE runs (id INTEGER PRIMARY KEY, player INTEGER NOT NULL,"
+         " level INTEGER NOT NULL, fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " frames INTEGER NOT NULL, timed INTEGER NOT NULL, at INTEGER NOT NULL,"
+         " replay TEXT NOT NULL);"
+         "CREATE INDEX runs_player ON runs (player);"
+         "CREATE TABLE best (fingerprint TEXT NOT NULL, player INTEGER NOT NULL,"
+         " run INTEGER NOT NULL, score INTEGER NOT NULL, PRIMARY KEY (fingerprint, player));"
+         "CREATE INDEX best_rank ON best (fingerprint, score DESC, run);"
+         "CREATE INDEX best_player ON best (player);",
+         "CREATE TABLE players (id BIGSERIAL PRIMARY KEY, name TEXT NOT NULL,"
+         " name_key TEXT NOT NULL UNIQUE, token_hash TEXT NOT NULL UNIQUE,"
+         " created_at BIGINT NOT NULL);"
+         "CREATE TABLE runs (id BIGSERIAL PRIMARY KEY, player BIGINT NOT NULL,"
+         " level INTEGER NOT NULL, fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " frames INTEGER NOT NULL, timed INTEGER NOT NULL, at BIGINT NOT NULL,"
+         " replay TEXT NOT NULL);"
+         "CREATE INDEX runs_player ON runs (player);"
+         "CREATE TABLE best (fingerprint TEXT NOT NULL, player BIGINT NOT NULL,"
+         " run BIGINT NOT NULL, score INTEGER NOT NULL, PRIMARY KEY (fingerprint, player));"
+         "CREATE INDEX best_rank ON best (fingerprint, score DESC, run);"
+         "CREATE INDEX best_player ON best (player);"},
+        // The key that signs attempt tickets, shared by every server on the database.
+        {2, "CREATE TABLE server_secrets (name TEXT PRIMARY KEY, value TEXT NOT NULL);",
+         "CREATE TABLE server_secrets (name TEXT PRIMARY KEY, value TEXT NOT NULL);"},
+        // Each board's size, kept with every change: counting a board of a
+        // million players took longer than the rest of a request.
+        {3,
+         "CREATE TABLE board_sizes (fingerprint TEXT PRIMARY KEY, players INTEGER NOT NULL);"
+         "INSERT INTO board_sizes SELECT fingerprint, count(*) FROM best GROUP BY fingerprint;",
+         "CREATE TABLE board_sizes (fingerprint TEXT PRIMARY KEY, players BIGINT NOT NULL);"
+         "INSERT INTO board_sizes SELECT fingerprint, count(*) FROM best GROUP BY fingerprint;"},
+        // How many players stand at each score of a board: a rank adds up the
+        // scores above instead of counting every player above.
+        {4,
+         "CREATE TABLE board_scores (fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " players INTEGER NOT NULL, PRIMARY KEY (fingerprint, score));"
+         "INSERT INTO board_scores SELECT fingerprint, score, count(*) FROM best"
+         " GROUP BY fingerprint, score;",
+         "CREATE TABLE board_scores (fingerprint TEXT NOT NULL, score INTEGER NOT NULL,"
+         " players BIGINT NOT NULL, PRIMARY KEY (fingerprint, score));"
+         "INSERT INTO board_scores SELECT fingerprint, score, count(*) FROM best"
+         " GROUP BY fingerprint, score;"},
+    };
+    return steps;
+}

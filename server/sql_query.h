@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+// Every statement the store runs, prepared once per connection. The texts
+// suit both databases: SQLite numbers "$N" parameters in the order they first
+// appear, so each text names them in that order.
+enum class SqlQuery {
+    InsertPlayer,
+    PlayerByToken,
+    DeleteBest,
+    DeleteRuns,
+    DeletePlayer,
+    InsertRun,
+    InsertBest,
+    RaiseBest,
+    GrowBoard,
+    ShrinkBoards,
+    AddScore,
+    DropScore,
+    DropPlayerScores,
+    BestOf,
+    RankOf,
+    BoardSize,
+    Board,
+    BoardAbove,
+    BoardFrom,
+    RunReplay,
+    InsertSecret,
+    SecretValue,
+    Count
+};
+
+using SqlParam = std::variant<int64_t, std::string>;
+using SqlRows = std::vector<std::vector<std::string>>;
+
+const char* sqlText(SqlQuery query);

@@ -1,0 +1,327 @@
+#include "store.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+
+#include "server_options.h"
+
+namespace {
+
+int64_t number(const std::string& text) {
+    int64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// Text to a 32-bit column's value; the store only ever wrote such values.
+int32_t number32(const std::string& text) {
+    return static_cast<int32_t>(number(text));
+}
+
+}  // namespace
+
+bool Store::open(const std::string& database, int connections, std::string& error) {
+    const bool postgres = isPostgresUrl(database);
+    for (int i = 0; i < connections; ++i) {
+        auto slot = std::make_unique<Slot>();
+        const bool migrate = i == 0;
+        if (postgres) {
+            slot->pg = std::make_unique<PgDatabase>();
+            if (!slot->pg->open(database, migrate, error)) {
+                return false;
+            }
+        } else {
+            slot->sqlite = std::make_unique<SqliteDatabase>();
+            if (!slot->sqlite->open(database, migrate, error)) {
+                return false;
+            }
+        }
+        slots.push_back(std::move(slot));
+    }
+    return true;
+}
+
+Store::Slot& Store::acquire() {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        for (const std::unique_ptr<Slot>& slot : slots) {
+            if (!slot->busy) {
+                slot->busy = true;
+                return *slot;
+            }
+        }
+        freed.wait(lock);
+    }
+}
+
+void Store::release(Slot& slot) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        slot.busy = false;
+    }
+    freed.notify_one();
+}
+
+StoreStatus Store::exec(Slot& slot, SqlQuery query, const std::vector<SqlParam>& params,
+                        SqlRows* rows, int64_t* changes) {
+    return slot.sqlite ? slot.sqlite->exec(query, params, rows, changes)
+                       : slot.pg->exec(query, params, rows, changes);
+}
+
+StoreStatus Store::one(SqlQuery query, const std::vector<SqlParam>& params, SqlRows* rows,
+                       int64_t* changes) {
+    Slot& slot = acquire();
+    const StoreStatus status = exec(slot, query, params, rows, changes);
+    release(slot);
+    return status;
+}
+
+bool Store::begin(Slot& slot) {
+    return slot.sqlite ? slot.sqlite->begin() : slot.pg->begin();
+}
+
+bool Store::commit(Slot& slot) {
+    return slot.sqlite ? slot.sqlite->commit() : slot.pg->commit();
+}
+
+void Store::rollback(Slot& slot) {
+    slot.sqlite ? slot.sqlite->rollback() : slot.pg->rollback();
+}
+
+StoreStatus Store::addPlayer(const std::string& name, const std::string& nameKey,
+                             const std::string& tokenHash, int64_t& id) {
+    const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::InsertPlayer, {name, nameKey, tokenHash, now}, &rows);
+    if (status == StoreStatus::Ok && rows.size() == 1 && !rows[0].empty()) {
+        id = number(rows[0][0]);
+    }
+    return status;
+}
+
+StoreStatus Store::playerByToken(const std::string& tokenHash, PlayerRow& player) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::PlayerByToken, {tokenHash}, &rows);
+    if (status != StoreStatus::Ok) {
+        return status;
+    }
+    if (rows.empty() || rows[0].size() < 2) {
+        return StoreStatus::NotFound;
+    }
+    player.id = number(rows[0][0]);
+    player.name = rows[0][1];
+    return StoreStatus::Ok;
+}
+
+StoreStatus Store::deletePlayer(int64_t id) {
+    Slot& slot = acquire();
+    StoreStatus status = begin(slot) ? StoreStatus::Ok : StoreStatus::Failed;
+    for (const SqlQuery query :
+         {SqlQuery::ShrinkBoards, SqlQuery::DropPlayerScores, SqlQuery::DeleteBest,
+          SqlQuery::DeleteRuns, SqlQuery::DeletePlayer}) {
+        if (status == StoreStatus::Ok) {
+            status = exec(slot, query, {id}, nullptr);
+        }
+    }
+    if (status == StoreStatus::Ok && !commit(slot)) {
+        status = StoreStatus::Failed;
+    }
+    if (status != StoreStatus::Ok) {
+        rollback(slot);
+    }
+    release(slot);
+    return status;
+}
+
+StoreStatus Store::keepRun(RunRow& run, bool& improved, int64_t& bestRun, int32_t& bestScore) {
+    run.at = std::chrono::duration_cast<std::chrono::milliseconds>(
+                 std::chrono::system_clock::now().time_since_epoch())
+                 .count();
+    StoreStatus status = StoreStatus::Failed;
+    // A player's first run on a board can race another server's; the loser
+    // of that race sees the winner's row on the second try.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Slot& slot = acquire();
+        status = keepRunOnce(slot, run, improved);
+        release(slot);
+        if (status != StoreStatus::Conflict) {
+            break;
+        }
+    }
+    if (status != StoreStatus::Ok) {
+        improved = false;
+        return status == StoreStatus::Conflict ? StoreStatus::Failed : status;
+    }
+    if (improved) {
+        bestRun = run.id;
+        bestScore = run.score;
+        return StoreStatus::Ok;
+    }
+    run.id = 0;
+    return bestOf(run.fingerprint, run.player, bestRun, bestScore);
+}
+
+StoreStatus Store::keepRunOnce(Slot& slot, RunRow& run, bool& improved) {
+    improved = false;
+    if (!begin(slot)) {
+        return StoreStatus::Failed;
+    }
+    SqlRows old;
+    SqlRows inserted;
+    StoreStatus status = exec(slot, SqlQuery::BestOf, {run.fingerprint, run.player}, &old);
+    const bool first = old.empty() || old[0].size() < 2;
+    if (status == StoreStatus::Ok && !first && number32(old[0][1]) >= run.score) {
+        rollback(slot);  // no better: nothing to keep
+        return StoreStatus::Ok;
+    }
+    if (status == StoreStatus::Ok) {
+        status = exec(slot, SqlQuery::InsertRun,
+                      {run.player, int64_t{run.level}, run.fingerprint, int64_t{run.score},
+                       int64_t{run.frames}, int64_t{run.timed ? 1 : 0}, run.at, run.replay},
+                      &inserted);
+    }
+    if (status == StoreStatus::Ok && (inserted.size() != 1 || inserted[0].empty())) {
+        status = StoreStatus::Failed;
+    }
+    int64_t changes = 0;
+    if (status == StoreStatus::Ok) {
+        run.id = number(inserted[0][0]);
+        status = first ? exec(slot, SqlQuery::InsertBest,
+                              {run.fingerprint, run.player, run.id, int64_t{run.score}}, nullptr,
+                              &changes)
+                       : exec(slot, SqlQuery::RaiseBest,
+                              {run.id, int64_t{run.score}, run.fingerprint, run.player}, nullptr,
+                              &changes);
+    }
+    if (status == StoreStatus::Ok && first) {
+        status = exec(slot, SqlQuery::GrowBoard, {run.fingerprint}, nullptr);
+    } else if (status == StoreStatus::Ok && changes == 1) {
+        status = exec(slot, SqlQuery::DropScore, {run.fingerprint, int64_t{number32(old[0][1])}},
+                      nullptr);
+    }
+    if (status == StoreStatus::Ok && changes == 1) {
+        status = exec(slot, SqlQuery::AddScore, {run.fingerprint, int64_t{run.score}}, nullptr);
+    }
+    improved = status == StoreStatus::Ok && changes == 1;
+    if (improved && !commit(slot)) {
+        status = StoreStatus::Failed;
+        improved = false;
+    }
+    if (!improved) {
+        rollback(slot);
+    }
+    return status;
+}
+
+StoreStatus Store::bestOf(const std::string& fingerprint, int64_t player, int64_t& run,
+                          int32_t& score) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::BestOf, {fingerprint, player}, &rows);
+    if (status != StoreStatus::Ok) {
+        return status;
+    }
+    if (rows.empty() || rows[0].size() < 2) {
+        return StoreStatus::NotFound;
+    }
+    run = number(rows[0][0]);
+    score = number32(rows[0][1]);
+    return StoreStatus::Ok;
+}
+
+StoreStatus Store::rankOf(const std::string& fingerprint, int32_t score, int64_t run,
+                          int64_t& rank) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::RankOf, {fingerprint, int64_t{score}, run}, &rows);
+    if (status == StoreStatus::Ok) {
+        rank = 1 + (rows.empty() || rows[0].empty() ? 0 : number(rows[0][0]));
+    }
+    return status;
+}
+
+StoreStatus Store::boardSize(const std::string& fingerprint, int64_t& total) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::BoardSize, {fingerprint}, &rows);
+    if (status == StoreStatus::Ok) {
+        total = rows.empty() || rows[0].empty() ? 0 : number(rows[0][0]);
+    }
+    return status;
+}
+
+StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t limit,
+                         std::vector<BoardEntry>& entries) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::Board, {fingerprint, limit, offset}, &rows);
+    entries.clear();
+    return status == StoreStatus::Ok ? appendEntries(rows, offset + 1, 1, entries) : status;
+}
+
+StoreStatus Store::around(const std::string& fingerprint, int32_t score, int64_t run, int64_t rank,
+                          int64_t reach, std::vector<BoardEntry>& entries) {
+    SqlRows above;
+    SqlRows from;
+    StoreStatus status =
+        one(SqlQuery::BoardAbove, {fingerprint, int64_t{score}, run, reach}, &above);
+    if (status == StoreStatus::Ok) {
+        status = one(SqlQuery::BoardFrom, {fingerprint, int64_t{score}, run, reach + 1}, &from);
+    }
+    entries.clear();
+    if (status == StoreStatus::Ok) {
+        status = appendEntries(above, rank - 1, -1, entries);
+    }
+    std::reverse(entries.begin(), entries.end());
+    return status == StoreStatus::Ok ? appendEntries(from, rank, 1, entries) : status;
+}
+
+StoreStatus Store::appendEntries(const SqlRows& rows, int64_t firstRank, int64_t step,
+                                 std::vector<BoardEntry>& entries) {
+    int64_t rank = firstRank;
+    for (const std::vector<std::string>& row : rows) {
+        if (row.size() < 7) {
+            return StoreStatus::Failed;
+        }
+        BoardEntry entry;
+        entry.rank = rank;
+        entry.player = number(row[0]);
+        entry.name = row[1];
+        entry.score = number32(row[2]);
+        entry.frames = number32(row[3]);
+        entry.at = number(row[4]);
+        entry.run = number(row[5]);
+        entry.timed = number(row[6]) != 0;
+        entries.push_back(std::move(entry));
+        rank += step;
+    }
+    return StoreStatus::Ok;
+}
+
+StoreStatus Store::sharedSecret(const std::string& name, const std::string& fresh,
+                                std::string& secret) {
+    SqlRows rows;
+    StoreStatus status = one(SqlQuery::InsertSecret, {name, fresh}, nullptr);
+    if (status == StoreStatus::Ok) {
+        status = one(SqlQuery::SecretValue, {name}, &rows);
+    }
+    if (status == StoreStatus::Ok && (rows.empty() || rows[0].empty())) {
+        status = StoreStatus::Failed;
+    }
+    if (status == StoreStatus::Ok) {
+        secret = rows[0][0];
+    }
+    return status;
+}
+
+StoreStatus Store::runReplay(int64_t id, std::string& replay) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::RunReplay, {id}, &rows);
+    if (status != StoreStatus::Ok) {
+        return status;
+    }
+    if (rows.empty() || rows[0].empty()) {
+        return StoreStatus::NotFound;
+    }
+    replay = rows[0][0];
+    return StoreStatus::Ok;
+}
