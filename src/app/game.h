@@ -192,7 +192,7 @@ class Game {
     void endPause();
     void recordSpace(bool press);
     void toggleGhost();
-    void writeRecordRun(int32_t score);
+    ReplayData recordRun(int32_t score) const;
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
     bool sdlStarted = false;

@@ -1,13 +1,12 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "app/game.h"
-#include "screens/records.h"
-#include "screens/replay_file.h"
-#include "util/atomic_file.h"
+#include "screens/record_store.h"
 
 void Game::showLevelEnd() {
     endChoice = 3;
@@ -21,14 +20,14 @@ void Game::showLevelEnd() {
     // and the screen shows the score just reached in its place.
     int32_t shownRecord = score;
     if (currentLevel >= 0 && currentLevel < MaxRecords) {
-        int32_t& record = records[currentLevel];
-        if (score > record) {
-            // Kept for the rest of the run even if the file cannot be written.
-            writeRecordFile(currentLevel, score);
-            record = score;
-            writeRecordRun(score);
-        }
-        shownRecord = record;
+        // A run cut short (too many events, a level that never ended) is no
+        // replay of the score. The record in memory outlives a failed write.
+        const ReplayData run = recordRun(score);
+        const bool whole = runRecorded && level && levelEnded;
+        const RecordSave save =
+            saveRecord(currentLevel, score, whole ? &run : nullptr, recordFilesOf(currentLevel));
+        records[currentLevel] = std::max(records[currentLevel], save.record);
+        shownRecord = records[currentLevel];
     }
     std::snprintf(recordText, sizeof recordText, "%ld", static_cast<long>(shownRecord));
     recordTextSurface.reset();
@@ -49,19 +48,14 @@ void Game::showLevelEnd() {
     }
 }
 
-// Kept after the record, which never waits for it nor depends on it. A run
-// that cannot be written (or holds too many events) leaves the record
-// without a replay: the last record's run is removed rather than shown as
-// this one.
-void Game::writeRecordRun(int32_t score) {
+// The run just played, as its replay file keeps it.
+ReplayData Game::recordRun(int32_t score) const {
     ReplayData run;
     run.levelFingerprint = level ? level->fileFingerprint : 0;
     run.score = score;
     run.frames = playedFrames;
     run.events = runEvents;
-    if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run)) {
-        removeFileDurably(replayFileName(currentLevel));
-    }
+    return run;
 }
 
 void Game::handleLevelEndEvent() {

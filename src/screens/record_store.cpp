@@ -1,0 +1,51 @@
+#include "screens/record_store.h"
+
+#include <iostream>
+
+#include "screens/records.h"
+#include "util/atomic_file.h"
+#include "util/keyword_text.h"
+#include "util/page_storage.h"
+
+RecordFiles recordFilesOf(int32_t levelIndex) {
+    return RecordFiles{recordsFileName(levelIndex), replayFileName(levelIndex)};
+}
+
+int32_t recordOnFile(const std::string& recordsPath) {
+    std::string contents;
+    double square = 0.0;
+    if (text::readWholeFile(recordsPath, contents, text::MaxDataFileBytes)) {
+        readRecordSquare(contents, square);
+    }
+    return recordFromSquare(square);
+}
+
+RecordSave saveRecord(int32_t levelIndex, int32_t score, const ReplayData* run,
+                      const RecordFiles& files) {
+    // Another tab of the page may have stored a newer record than the one
+    // this tab read in.
+    refreshFromPageStorage(files.records);
+    refreshFromPageStorage(files.run);
+    RecordSave save;
+    save.record = recordOnFile(files.records);
+    if (score <= save.record) {
+        return save;
+    }
+    save.beaten = true;
+    save.record = score;
+    StorageTransaction together;
+    if (!writeFileAtomically(files.records, recordSquareText(score))) {
+        // The old record stays on file, and so does its run.
+        std::cout << "Impossible d'enregistrer le record " << score << " du niveau "
+                  << levelIndex + 1 << " dans " << files.records
+                  << " : il sera perdu en quittant le jeu" << std::endl;
+        return save;
+    }
+    save.written = true;
+    // The old run is no longer the record's: gone rather than shown as it.
+    if (run == nullptr || !writeFileAtomically(files.run, replayText(*run))) {
+        removeFileDurably(files.run);
+    }
+    save.written = together.commit();
+    return save;
+}
