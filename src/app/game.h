@@ -221,7 +221,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             SDL_Delay(0);
             // A browser shows a pad to the page only once one of its
             // buttons is pressed there, long after the game started.
-            gamepad.openNew();
+            gamepad.openNew(standInKeys);
 #endif
         } else {
             // A clock that went backwards (SDL's ticks wrap after 49 days)
