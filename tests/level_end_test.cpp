@@ -10,6 +10,7 @@
 #include "app/game.h"
 #include "play_fixture.h"
 #include "screens/records.h"
+#include "screens/replay_file.h"
 #include "test_support.h"
 
 using namespace play;
@@ -123,6 +124,31 @@ TEST_F(LevelEndTest, AnUnwritableRecordsFileStillRaisesTheRecordAndSaysSo) {
     EXPECT_STREQ(game->recordText, "250");
     EXPECT_EQ(readFile("Save/records-0.rcd/keep"), "in the way");
     EXPECT_EQ(game->nextScreen, Screen::StartGame);
+}
+
+// A level rewritten since its record was set: the old record and its run are
+// kept apart as the old version's, and the new version's record starts anew.
+TEST_F(LevelEndTest, ARecordOfAnEarlierVersionOfTheLevelIsKeptApart) {
+    makeGame();
+    writeFile("Save/records-0.rcd", recordSquareText(500));
+    const std::string oldRun = replayText(ReplayData{0x1, 500, 60, {{3, true}}});
+    writeFile("Save/replay-0.rpl", oldRun);
+    game->records[0] = 500;
+
+    const std::string said = captureStdout([&] { endLevelWithScore(0, 250); });
+
+    EXPECT_EQ(said,
+              "Le record 500 du niveau 1 a ete fait sur une autre version du niveau : garde a "
+              "part dans Save/records-0-ancien.rcd (ancienne version)\n");
+    EXPECT_EQ(readFile("Save/records-0-ancien.rcd"), recordSquareText(500));
+    EXPECT_EQ(readFile("Save/replay-0-ancien.rpl"), oldRun);
+    EXPECT_EQ(readFile("Save/records-0.rcd"), recordSquareText(250));
+    EXPECT_EQ(game->records[0], 250);
+    EXPECT_STREQ(game->recordText, "250");
+    EXPECT_EQ(game->oldVersionRecord, 500);
+    // The new record's run is of this version: nothing more is set aside.
+    EXPECT_EQ(captureStdout([&] { endLevelWithScore(0, 100); }), "");
+    EXPECT_EQ(game->records[0], 250);
 }
 
 TEST_F(LevelEndTest, ALevelWithoutARecordSlotShowsItsScore) {

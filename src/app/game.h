@@ -150,6 +150,9 @@ class Game {
     FontPtr font;
     SurfacePtr recordTextSurface;
     SDL_Rect recordRect{450, 225, 0, 0};
+    // The record of an earlier version of the level, shown apart below it.
+    int32_t oldVersionRecord = 0;
+    SurfacePtr oldVersionSurface;
 
     // A level stops where it is while P holds it or the window has lost the
     // focus; it shows the last frame under "Title/pause.png" meanwhile.
@@ -193,6 +196,7 @@ class Game {
     void recordSpace(bool press);
     void toggleGhost();
     ReplayData recordRun(int32_t score) const;
+    void showOldVersionRecord();
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
     bool sdlStarted = false;

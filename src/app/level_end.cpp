@@ -36,6 +36,8 @@ void Game::showLevelEnd() {
             TTF_RenderText_Blended(font.get(), recordText, SDL_Color{0, 0, 0, 0}));
     }
 
+    showOldVersionRecord();
+
     runScreenLoop([this] { handleLevelEndEvent(); }, [this] { drawLevelEndFrame(); });
 
     if (menuConfirmed && endChoice == 3) {
@@ -103,6 +105,8 @@ void Game::drawLevelEndFrame() {
     }
     SDL_Rect where = recordRect;
     blitToScreen(recordTextSurface.get(), where);
+    SDL_Rect below{recordRect.x, static_cast<Sint16>(recordRect.y + 80), 0, 0};
+    blitToScreen(oldVersionSurface.get(), below);
     if (level) {
         level->drawScoreAndOverlay();
     }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/game.h"
+#include "screens/record_store.h"
 #include "screens/replay_loader.h"
 #include "screens/story.h"
 #include "util/atomic_file.h"
@@ -47,6 +48,12 @@ void Game::startGame(int32_t levelIndex) {
     runEvents.clear();
     playedFrames = 0;
     runRecorded = true;
+    // A record made on an earlier version of this level is no target for
+    // this one: it is kept apart, and shown so at the end of the level.
+    if (levelIndex < MaxRecords && nextScreen != Screen::WatchRecord &&
+        setAsideOtherVersion(levelIndex, recordFilesOf(levelIndex), level->fileFingerprint)) {
+        records[levelIndex] = recordOnFile(recordFilesOf(levelIndex).records);
+    }
     ReplayData record;
     // Checked on the level just read, before anything is taken from it. The
     // record run being watched was checked by the level menu, and races no

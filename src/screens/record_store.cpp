@@ -49,3 +49,42 @@ RecordSave saveRecord(int32_t levelIndex, int32_t score, const ReplayData* run,
     save.written = together.commit();
     return save;
 }
+
+namespace {
+
+std::string withOldVersionMark(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return path + "-ancien";
+    }
+    return path.substr(0, dot) + "-ancien" + path.substr(dot);
+}
+
+}  // namespace
+
+RecordFiles oldVersionOf(const RecordFiles& files) {
+    return RecordFiles{withOldVersionMark(files.records), withOldVersionMark(files.run)};
+}
+
+bool setAsideOtherVersion(int32_t levelIndex, const RecordFiles& files, uint64_t levelFingerprint) {
+    std::string text;
+    ReplayData run;
+    std::string reason;
+    // Only a run that is the record's tells which level the record was made
+    // on; a record without one stays the level's.
+    if (!text::readWholeFile(files.run, text, MaxReplayFileBytes) ||
+        !parseReplayText(text, run, reason) || run.levelFingerprint == levelFingerprint ||
+        run.score <= 0 || run.score != recordOnFile(files.records)) {
+        return false;
+    }
+    const RecordFiles old = oldVersionOf(files);
+    if (!renameFileDurably(files.records, old.records)) {
+        return false;
+    }
+    renameFileDurably(files.run, old.run);
+    std::cout << "Le record " << run.score << " du niveau " << levelIndex + 1
+              << " a ete fait sur une autre version du niveau : garde a part dans " << old.records
+              << " (ancienne version)" << std::endl;
+    return true;
+}

@@ -37,3 +37,14 @@ struct RecordSave {
 // output. In the page both files reach its storage in one transaction.
 RecordSave saveRecord(int32_t levelIndex, int32_t score, const ReplayData* run,
                       const RecordFiles& files);
+
+// Where a record made on an earlier version of its level is kept apart, with
+// its run: "-ancien" before each file's extension ("Save/records-1-ancien.rcd").
+RecordFiles oldVersionOf(const RecordFiles& files);
+
+// When the record in `files` was made on another version of the level than
+// the one whose fingerprint is `levelFingerprint` (its run says so), moves
+// it and its run to oldVersionOf(files), replacing an older one there, and
+// says so on the standard output: the new version's record starts anew and
+// the old one is shown apart. True when it moved them.
+bool setAsideOtherVersion(int32_t levelIndex, const RecordFiles& files, uint64_t levelFingerprint);

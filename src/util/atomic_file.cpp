@@ -148,6 +148,12 @@ bool removeFileDurably(const std::string& path) {
     return syncFolder(path) && keepInPageStorage(path);
 }
 
+bool renameFileDurably(const std::string& from, const std::string& to) {
+    StorageTransaction together;
+    return std::rename(from.c_str(), to.c_str()) == 0 && syncFolder(to) &&
+           keepInPageStorage(from) && keepInPageStorage(to) && together.commit();
+}
+
 void openPersistentFolder(const std::string& folder, const std::string& fileName,
                           const std::string& shippedCopy) {
 #ifdef __EMSCRIPTEN__

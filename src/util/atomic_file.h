@@ -31,6 +31,10 @@ std::string linkTarget(const std::string& path);
 // there is removed already; false when it stays.
 bool removeFileDurably(const std::string& path);
 
+// Renames the file at `from` to `to` (which it replaces), in the page's
+// storage too; false when it stays where it was.
+bool renameFileDurably(const std::string& from, const std::string& to);
+
 // Makes `folder` (relative to the working folder) the place whose files
 // outlive the program. On the desktop it already is. In a browser page it is
 // backed by the page's storage and read in from there; when it holds no file
