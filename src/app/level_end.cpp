@@ -19,7 +19,7 @@ void Game::showLevelEnd() {
     // Only levels 0 to 9 have a record slot. Any other level keeps no record,
     // and the screen shows the score just reached in its place.
     int32_t shownRecord = score;
-    if (currentLevel >= 0 && currentLevel < MaxRecords) {
+    if (currentLevel >= 0 && currentLevel < MaxRecords && score > records[currentLevel]) {
         // A run cut short (too many events, a level that never ended) is no
         // replay of the score. The record in memory outlives a failed write.
         const ReplayData run = recordRun(score);
@@ -27,6 +27,8 @@ void Game::showLevelEnd() {
         const RecordSave save =
             saveRecord(currentLevel, score, whole ? &run : nullptr, recordFilesOf(currentLevel));
         records[currentLevel] = std::max(records[currentLevel], save.record);
+    }
+    if (currentLevel >= 0 && currentLevel < MaxRecords) {
         shownRecord = records[currentLevel];
     }
     std::snprintf(recordText, sizeof recordText, "%ld", static_cast<long>(shownRecord));

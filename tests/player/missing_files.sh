@@ -371,8 +371,11 @@ fi
 # the saved game stays as it was.
 prepare='rm -f Save/records-0.rcd && mkdir Save/records-0.rcd && { chattr +i Save/save.sv || true; }'
 verify='cmp -s Save/save.sv ../shipped/Save/save.sv && [ -d Save/records-0.rcd ]'
+# The empty grid's fall scores 54, the first end's record, which the game
+# says it could not keep; the second end scores less and says nothing.
 check "unwritable saved game and records file" end-again 0 "$work/baseline-end" \
-    "$(cat "$work/level0-missing")" "$first_level"
+    "$(cat "$work/level0-missing")"$'\n'"Impossible d'enregistrer le record 54 du niveau 1 dans Save/records-0.rcd : il sera perdu en quittant le jeu" \
+    "$first_level"
 prepare=""
 verify=""
 
