@@ -59,6 +59,9 @@ int main(int, char**) {
     // The page keeps Save/ in its own storage; the data tree ships the
     // first saved game beside it.
     openPersistentFolder("Save", "save.sv", "Shipped/save.sv");
+#ifdef __EMSCRIPTEN__
+    PointerKeys::watchCancelledTouches();
+#endif
     raiseSavedLevelCount("Shipped/save.sv");
     bool failed = false;
     {

@@ -77,6 +77,25 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporary) {
     EXPECT_FALSE(fileExists("Save/x.rcd.tmp"));
 }
 
+// A player's records file or saved game that is a link (to a synced
+// folder, say) stays a link, and the file it names gets the new text.
+TEST(AtomicFile, WritesThroughALinkAndKeepsIt) {
+    TempDir dir;
+    writeFile("Elsewhere/records-0.rcd", "22500");
+    writeFile("Save/keep", "");
+    std::filesystem::create_symlink("../Elsewhere/records-0.rcd", "Save/records-0.rcd");
+    std::filesystem::create_symlink("../Elsewhere/none", "Save/save.sv");  // names no file yet
+    ASSERT_TRUE(writeFileAtomically("Save/records-0.rcd", "62500"));
+    ASSERT_TRUE(writeFileAtomically("Save/save.sv", "10\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink("Save/records-0.rcd"));
+    EXPECT_TRUE(std::filesystem::is_symlink("Save/save.sv"));
+    EXPECT_EQ(readFile("Elsewhere/records-0.rcd"), "62500");
+    EXPECT_EQ(readFile("Save/save.sv"), "10\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("Elsewhere"),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
 TEST(AtomicFile, KeepsTheOldFileWhenTheFolderIsMissing) {
     TempDir dir;
     EXPECT_FALSE(writeFileAtomically("NoSuchFolder/x.rcd", "new"));

@@ -9,6 +9,8 @@
 
 #include "app/game.h"
 #include "play_fixture.h"
+#include "screens/records.h"
+#include "screens/replay_file.h"
 #include "test_support.h"
 
 using namespace play;
@@ -73,40 +75,80 @@ TEST_F(LevelEndTest, APlayedLevelSetsTheRecordAndSpacePlaysItAgain) {
     EXPECT_EQ(game->records[0], 250);
 }
 
-TEST_F(LevelEndTest, OnlyAStrictlyBetterScoreIsARecord) {
+// A score beats the record this game holds and the one on file, read again
+// at the end of the level: another window may have raised it since (and an
+// earlier write of this game may have failed, leaving the file lower).
+TEST_F(LevelEndTest, OnlyAScoreBetterThanTheRecordOnFileIsARecord) {
     struct Case {
-        int32_t record;
+        int32_t known;   // in this game
+        int32_t onFile;  // -1: no records file
         int32_t score;
         int32_t recordAfter;
         bool written;
     };
     makeGame();
-    for (const Case& c :
-         {Case{250, 250, 250, false}, Case{250, 100, 250, false}, Case{0, -5, 0, false},
-          Case{0, 1, 1, true}, Case{250, 251, 251, true}, Case{1001, 46341, 46341, true}}) {
-        SCOPED_TRACE(testing::Message() << "record " << c.record << ", score " << c.score);
-        writeFile("Save/records-0.rcd", "untouched");
-        game->records[0] = c.record;
+    for (const Case& c : {Case{250, 250, 250, 250, false}, Case{250, 250, 100, 250, false},
+                          Case{0, -1, -5, 0, false}, Case{0, -1, 1, 1, true},
+                          Case{250, 250, 251, 251, true}, Case{1001, 1001, 46341, 46341, true},
+                          Case{250, 418, 300, 418, false}, Case{500, 200, 300, 500, false}}) {
+        SCOPED_TRACE(testing::Message()
+                     << "record " << c.known << ", on file " << c.onFile << ", score " << c.score);
+        std::filesystem::remove("Save/records-0.rcd");
+        if (c.onFile >= 0) {
+            writeFile("Save/records-0.rcd", recordSquareText(c.onFile));
+        }
+        game->records[0] = c.known;
 
         endLevelWithScore(0, c.score);
 
         EXPECT_EQ(game->records[0], c.recordAfter);
         EXPECT_EQ(game->recordText, std::to_string(c.recordAfter));
-        const int64_t square = int64_t{c.score} * c.score;
-        EXPECT_EQ(readFile("Save/records-0.rcd"), c.written ? std::to_string(square) : "untouched");
+        const int32_t filed = c.written ? c.score : c.onFile;
+        EXPECT_EQ(fileExists("Save/records-0.rcd"), filed >= 0);
+        if (filed >= 0) {
+            EXPECT_EQ(readFile("Save/records-0.rcd"), recordSquareText(filed));
+        }
     }
 }
 
-TEST_F(LevelEndTest, AnUnwritableRecordsFileStillRaisesTheRecord) {
+TEST_F(LevelEndTest, AnUnwritableRecordsFileStillRaisesTheRecordAndSaysSo) {
     makeGame();
     writeFile("Save/records-0.rcd/keep", "in the way");
 
-    endLevelWithScore(0, 250);
+    const std::string said = captureStdout([&] { endLevelWithScore(0, 250); });
 
+    EXPECT_EQ(said,
+              "Impossible d'enregistrer le record 250 du niveau 1 dans Save/records-0.rcd : il "
+              "sera perdu en quittant le jeu\n");
     EXPECT_EQ(game->records[0], 250);
     EXPECT_STREQ(game->recordText, "250");
     EXPECT_EQ(readFile("Save/records-0.rcd/keep"), "in the way");
     EXPECT_EQ(game->nextScreen, Screen::StartGame);
+}
+
+// A level rewritten since its record was set: the old record and its run are
+// kept apart as the old version's, and the new version's record starts anew.
+TEST_F(LevelEndTest, ARecordOfAnEarlierVersionOfTheLevelIsKeptApart) {
+    makeGame();
+    writeFile("Save/records-0.rcd", recordSquareText(500));
+    const std::string oldRun = replayText(ReplayData{0x1, 500, 60, {{3, true}}});
+    writeFile("Save/replay-0.rpl", oldRun);
+    game->records[0] = 500;
+
+    const std::string said = captureStdout([&] { endLevelWithScore(0, 250); });
+
+    EXPECT_EQ(said,
+              "Le record 500 du niveau 1 a ete fait sur une autre version du niveau : garde a "
+              "part dans Save/records-0-ancien.rcd (ancienne version)\n");
+    EXPECT_EQ(readFile("Save/records-0-ancien.rcd"), recordSquareText(500));
+    EXPECT_EQ(readFile("Save/replay-0-ancien.rpl"), oldRun);
+    EXPECT_EQ(readFile("Save/records-0.rcd"), recordSquareText(250));
+    EXPECT_EQ(game->records[0], 250);
+    EXPECT_STREQ(game->recordText, "250");
+    EXPECT_EQ(game->oldVersionRecord, 500);
+    // The new record's run is of this version: nothing more is set aside.
+    EXPECT_EQ(captureStdout([&] { endLevelWithScore(0, 100); }), "");
+    EXPECT_EQ(game->records[0], 250);
 }
 
 TEST_F(LevelEndTest, ALevelWithoutARecordSlotShowsItsScore) {

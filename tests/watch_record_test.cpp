@@ -13,6 +13,7 @@
 #include "actors/replay_runner.h"
 #include "app/game.h"
 #include "play_fixture.h"
+#include "screens/records.h"
 #include "screens/replay_file.h"
 #include "screens/replay_loader.h"
 #include "test_support.h"
@@ -38,6 +39,7 @@ class WatchRecordTest : public ::testing::Test {
         }
         run.frames = runner.frame;
         run.score = runner.score;
+        ASSERT_TRUE(writeRecordFile(0, run.score));
         ASSERT_TRUE(writeReplayFile(0, run));
     }
 

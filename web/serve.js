@@ -26,7 +26,15 @@ function serve(root, port) {
   const packed = new Map();  // digest of a file's contents -> their gzip, made once
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, "http://localhost");
-    let name = decodeURIComponent(url.pathname);
+    let name;
+    try {
+      name = decodeURIComponent(url.pathname);
+    } catch (error) {
+      // A malformed escape (such as /%E0%A4%A) names no file.
+      response.writeHead(400, { "Content-Type": "text/plain" });
+      response.end("Bad request\n");
+      return;
+    }
     if (name.endsWith("/")) name += "index.html";
     const file = path.join(root, path.normalize(name));
     if (!file.startsWith(path.resolve(root) + path.sep) || !fs.existsSync(file) ||

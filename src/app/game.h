@@ -152,6 +152,9 @@ class Game {
     FontPtr font;
     SurfacePtr recordTextSurface;
     SDL_Rect recordRect{450, 225, 0, 0};
+    // The record of an earlier version of the level, shown apart below it.
+    int32_t oldVersionRecord = 0;
+    SurfacePtr oldVersionSurface;
 
     // A level stops where it is while P holds it or the window has lost the
     // focus; it shows the last frame under "Title/pause.png" meanwhile.
@@ -228,7 +231,8 @@ class Game {
     void drawPracticeOverlay();
     void drawMenuLines();
     void drawEndLines();
-    void writeRecordRun(int32_t score);
+    ReplayData recordRun(int32_t score) const;
+    void showOldVersionRecord();
     bool startUp();  // false when SDL or the window cannot be opened
     bool ttfStarted = false;
     bool sdlStarted = false;
@@ -257,7 +261,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             SDL_Delay(0);
             // A browser shows a pad to the page only once one of its
             // buttons is pressed there, long after the game started.
-            gamepad.openNew();
+            gamepad.openNew(standInKeys);
 #endif
         } else {
             // A clock that went backwards (SDL's ticks wrap after 49 days)

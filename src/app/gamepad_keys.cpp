@@ -50,15 +50,32 @@ void GamepadKeys::openAll() {
     if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0 && SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
         return;
     }
-    openNew();
+    std::deque<SDL_Event> none;
+    openNew(none);
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
 // A browser lists its pads in slots that may be empty (a pad in slot 1 with
 // nothing in slot 0), so every slot is tried, not only those after the last
 // one opened.
-void GamepadKeys::openNew() {
+void GamepadKeys::openNew(std::deque<SDL_Event>& keys) {
+#ifdef __EMSCRIPTEN__
+    // The browser's SDL stops reading its pads at the first open one that
+    // has gone, and the pads after it would go deaf: a pad unplugged is
+    // closed, what it held let go.
+    for (int index = 0; index < MaxPads; ++index) {
+        if (opened_[index] != nullptr && SDL_JoystickName(index) == nullptr) {
+            SDL_JoystickClose(opened_[index]);
+            opened_[index] = nullptr;
+            letGo(index, keys);
+        }
+    }
+    // The slots of the pads left may lie past their count.
+    const int count = MaxPads;
+#else
+    (void)keys;
     const int count = std::min(SDL_NumJoysticks(), MaxPads);
+#endif
     for (int index = 0; index < count; ++index) {
         if (opened_[index] == nullptr) {
             opened_[index] = SDL_JoystickOpen(index);
@@ -113,6 +130,20 @@ void GamepadKeys::release(SDLKey key, std::deque<SDL_Event>& keys) {
     if (place < holders_.size() && holders_[place] > 0 && --holders_[place] == 0) {
         keys.push_back(keyEvent(SDL_KEYUP, key));
     }
+}
+
+void GamepadKeys::letGo(int slot, std::deque<SDL_Event>& keys) {
+    Pad& pad = pads_[slot];
+    for (SDLKey& held : pad.buttonKeys) {
+        if (held != SDLK_UNKNOWN) {
+            release(held, keys);
+            held = SDLK_UNKNOWN;
+        }
+    }
+    moveDirection(pad.stickX, 0, SDLK_LEFT, SDLK_RIGHT, keys);
+    moveDirection(pad.stickY, 0, SDLK_UP, SDLK_DOWN, keys);
+    moveDirection(pad.hatX, 0, SDLK_LEFT, SDLK_RIGHT, keys);
+    moveDirection(pad.hatY, 0, SDLK_UP, SDLK_DOWN, keys);
 }
 
 void GamepadKeys::moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,

@@ -32,8 +32,10 @@ class GamepadKeys {
     // Opens every joystick plugged in, so that SDL reports its events.
     // SDL 1.2 sees only the pads present when this runs.
     void openAll();
-    // Opens the pads that came since (in a browser, where they do).
-    void openNew();
+    // Opens the pads that came since (in a browser, where they do), and
+    // there closes those that went, queueing the release of what they held
+    // in `keys`.
+    void openNew(std::deque<SDL_Event>& keys);
     void closeAll();
 
     // For a joystick event, queues the key presses and releases it stands
@@ -52,6 +54,7 @@ class GamepadKeys {
     SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey) const;
     void press(SDLKey key, std::deque<SDL_Event>& keys);
     void release(SDLKey key, std::deque<SDL_Event>& keys);
+    void letGo(int slot, std::deque<SDL_Event>& keys);
     void moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKey positive,
                        std::deque<SDL_Event>& keys);
 

@@ -1,13 +1,12 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "app/game.h"
-#include "screens/records.h"
-#include "screens/replay_file.h"
-#include "util/atomic_file.h"
+#include "screens/record_store.h"
 #include "world/level_extent.h"
 
 void Game::showLevelEnd() {
@@ -24,21 +23,21 @@ void Game::showLevelEnd() {
     // and the screen shows the score just reached in its place. A slower
     // pace's records are its own, beside the full pace's.
     int32_t shownRecord = score;
-    if (currentLevel >= 0 && currentLevel < MaxRecords && pace == FullPace) {
-        int32_t& record = records[currentLevel];
-        if (score > record) {
-            // Kept for the rest of the run even if the file cannot be written.
-            writeRecordFile(currentLevel, score);
-            record = score;
-            writeRecordRun(score);
+    if (currentLevel >= 0 && currentLevel < MaxRecords) {
+        const RecordFiles files = recordFilesOf(currentLevel, pace);
+        const int32_t held = pace == FullPace ? records[currentLevel] : recordOnFile(files.records);
+        shownRecord = held;
+        if (score > held) {
+            // A run cut short (too many events, a level that never ended) is
+            // no replay of the score. The record in memory outlives a failed
+            // write.
+            const ReplayData run = recordRun(score);
+            const bool whole = runRecorded && level && levelEnded;
+            const RecordSave save = saveRecord(currentLevel, score, whole ? &run : nullptr, files);
+            shownRecord = std::max(held, save.record);
         }
-        shownRecord = record;
-    } else if (currentLevel >= 0 && currentLevel < MaxRecords) {
-        shownRecord = readRecordFile(currentLevel, pace);
-        if (score > shownRecord) {
-            writeRecordFile(currentLevel, score, pace);
-            shownRecord = score;
-            writeRecordRun(score);
+        if (pace == FullPace) {
+            records[currentLevel] = shownRecord;
         }
     }
     std::snprintf(recordText, sizeof recordText, "%ld", static_cast<long>(shownRecord));
@@ -47,6 +46,8 @@ void Game::showLevelEnd() {
         recordTextSurface.reset(
             TTF_RenderText_Blended(font.get(), recordText, SDL_Color{0, 0, 0, 0}));
     }
+
+    showOldVersionRecord();
 
     runScreenLoop([this] { handleLevelEndEvent(); }, [this] { drawLevelEndFrame(); });
 
@@ -60,19 +61,14 @@ void Game::showLevelEnd() {
     }
 }
 
-// Kept after the record, which never waits for it nor depends on it. A run
-// that cannot be written (or holds too many events) leaves the record
-// without a replay: the last record's run is removed rather than shown as
-// this one.
-void Game::writeRecordRun(int32_t score) {
+// The run just played, as its replay file keeps it.
+ReplayData Game::recordRun(int32_t score) const {
     ReplayData run;
     run.levelFingerprint = level ? level->fileFingerprint : 0;
     run.score = score;
     run.frames = playedFrames;
     run.events = runEvents;
-    if (!runRecorded || !level || !levelEnded || !writeReplayFile(currentLevel, run, pace)) {
-        removeFileDurably(replayFileName(currentLevel, pace));
-    }
+    return run;
 }
 
 void Game::handleLevelEndEvent() {
@@ -120,6 +116,8 @@ void Game::drawLevelEndFrame() {
     }
     SDL_Rect where = recordRect;
     blitToScreen(recordTextSurface.get(), where);
+    SDL_Rect below{recordRect.x, static_cast<Sint16>(recordRect.y + 80), 0, 0};
+    blitToScreen(oldVersionSurface.get(), below);
     if (level) {
         level->drawScoreAndOverlay();
     }

@@ -4,6 +4,10 @@
 
 #include "app/key_event.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 // As the menu pictures draw them: the title entries 240 x 54 centred on
 // x 480, 72 pixels apart; the end-of-level choices 280 x 54 centred on x 250.
 const std::array<SDL_Rect, PointerKeys::TitleEntryCount> PointerKeys::TitleEntries = {
@@ -99,8 +103,58 @@ void PointerKeys::fingerUp(int64_t finger, std::deque<SDL_Event>& keys) {
     } else if (uncountedFingers_ > 0) {
         --uncountedFingers_;
     }
+    if (fingerCount_ == 0 && uncountedFingers_ == 0) {
+        // No finger is left on the screen, so nothing holds the pointer
+        // down: a touch the browser cancelled lifts no button, and is no tap.
+        buttonDown_ = false;
+        choicePending_ = false;
+    }
     releaseIfLifted(keys);
 }
+
+#ifdef __EMSCRIPTEN__
+// clang-format off
+// The browser's SDL hears a finger lift but not a touch the browser cancels
+// (a system gesture, an alert, a sixth finger on some phones), which would
+// stay down for the rest of the visit. Both, and any finger SDL still holds
+// down when a touch starts without it, become that finger's lift for SDL.
+// Listened for on the window, before SDL's own listeners hear the touch.
+EM_JS(void, liftCancelledTouches, (), {
+    const lift = ids => {
+        for (const id of ids) {
+            delete SDL.downFingers[id];
+            SDL.events.push({ type: "touchend", touch: { identifier: Number(id), pageX: 0, pageY: 0 } });
+        }
+        if (Object.keys(SDL.downFingers).length === 0) {
+            SDL.DOMButtons[0] = 0;
+        }
+    };
+    const onGame = event => event.target === Module.canvas;
+    window.addEventListener("touchcancel", event => {
+        if (onGame(event)) {
+            lift(Array.from(event.changedTouches, touch => touch.identifier).filter(id => SDL.downFingers[id]));
+        }
+    }, true);
+    window.addEventListener("touchstart", event => {
+        if (!onGame(event)) {
+            return;
+        }
+        const held = new Set();
+        const starting = new Set(Array.from(event.changedTouches, touch => touch.identifier));
+        for (const touch of event.touches) {
+            if (!starting.has(touch.identifier)) {
+                held.add(touch.identifier);
+            }
+        }
+        lift(Object.keys(SDL.downFingers).filter(id => !held.has(Number(id))));
+    }, true);
+});
+// clang-format on
+
+void PointerKeys::watchCancelledTouches() {
+    liftCancelledTouches();
+}
+#endif
 
 void PointerKeys::press(const Target& target, int windowX, int windowY,
                         std::deque<SDL_Event>& keys) {

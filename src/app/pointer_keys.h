@@ -56,7 +56,14 @@ class PointerKeys {
     // A finger came down or lifted (the browser's finger events, which
     // follow each finger's button event). Space waits for the last finger.
     void fingerDown(int64_t finger);
+    // Once no finger is left, nothing holds the pointer down any more.
     void fingerUp(int64_t finger, std::deque<SDL_Event>& keys);
+
+#ifdef __EMSCRIPTEN__
+    // Makes the page tell the game of the touches its SDL misses: one the
+    // browser cancelled, and one that ended unseen, as lifts. Once a visit.
+    static void watchCancelledTouches();
+#endif
 
     // Where each title entry and each end-of-level choice is drawn on the
     // 720 x 480 picture.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/game.h"
+#include "screens/record_store.h"
 #include "screens/replay_loader.h"
 #include "screens/story.h"
 #include "util/atomic_file.h"
@@ -52,6 +53,13 @@ void Game::startGame(int32_t levelIndex) {
     practiceFrame.reset();
     finishFrame = levelFinishFrame(level->grid.data());
     runPercent = 0;
+    // A record made on an earlier version of this level is no target for
+    // this one: it is kept apart, and shown so at the end of the level.
+    const RecordFiles files = recordFilesOf(levelIndex, pace);
+    if (levelIndex < MaxRecords && nextScreen != Screen::WatchRecord &&
+        setAsideOtherVersion(levelIndex, files, level->fileFingerprint) && pace == FullPace) {
+        records[levelIndex] = recordOnFile(files.records);
+    }
     ReplayData record;
     // Checked on the level just read, before anything is taken from it. The
     // record run being watched was checked by the level menu, and races no

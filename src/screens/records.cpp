@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/game.h"
 #include "screens/settings.h"
 #include "util/atomic_file.h"
 #include "util/keyword_text.h"
@@ -63,35 +62,4 @@ std::string recordSquareText(int32_t score) {
 
 bool writeRecordFile(int32_t levelIndex, int32_t score, int32_t pace) {
     return writeFileAtomically(recordsFileName(levelIndex, pace), recordSquareText(score));
-}
-
-int32_t readRecordFile(int32_t levelIndex, int32_t pace) {
-    double square = 0.0;
-    std::string contents;
-    if (text::readWholeFile(recordsFileName(levelIndex, pace), contents, text::MaxDataFileBytes)) {
-        readRecordSquare(contents, square);
-    }
-    return recordFromSquare(square);
-}
-
-void Game::loadRecords() {
-    const int32_t count = levelCount < MaxRecords ? levelCount : MaxRecords;
-    for (int32_t i = 0; i < count; ++i) {
-        // A file without a number holds no record: it must not take the
-        // record of the level before, or a lower real score is never saved.
-        double square = 0.0;
-        std::string contents;
-        if (!text::readWholeFile(recordsFileName(i), contents, text::MaxDataFileBytes)) {
-            std::cout << std::endl
-                      << std::endl
-                      << "Impossible d'ouvrir le fichier Save/records.rcd !! 404 Not found !"
-                      << std::endl
-                      << std::endl;
-            continue;
-        }
-        readRecordSquare(contents, square);
-        records[i] = recordFromSquare(square);
-    }
-    progress = readProgress();
-    nextScreen = Screen::TitleMenu;
 }

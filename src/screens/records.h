@@ -28,7 +28,3 @@ std::string recordSquareText(int32_t score);
 // Replaces the records file of `levelIndex` (atomically) with the square of
 // `score`. False when it could not be written; the old file then stays.
 bool writeRecordFile(int32_t levelIndex, int32_t score, int32_t pace = FullPace);
-
-// The record in the records file of `levelIndex` at `pace` now: 0 when there
-// is none, or no readable number.
-int32_t readRecordFile(int32_t levelIndex, int32_t pace);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "actors/replay_runner.h"
+#include "screens/record_store.h"
 #include "util/fingerprint.h"
 #include "util/keyword_text.h"
 #include "util/regular_file.h"
@@ -31,6 +32,14 @@ bool readReplay(int32_t levelIndex, int32_t pace, ReplayData& read) {
     std::string reason;
     if (!parseReplayText(contents, read, reason)) {
         setAside(path, reason);
+        return false;
+    }
+    // A game stopped between the record's write and its run's leaves the
+    // last record's run beside the new record: it is not the record's.
+    const int32_t record = recordOnFile(recordFilesOf(levelIndex, pace).records);
+    if (read.score != record) {
+        setAside(path, "est le run du score " + std::to_string(read.score) + ", et non du record " +
+                           std::to_string(record));
         return false;
     }
     return true;

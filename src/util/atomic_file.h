@@ -12,15 +12,28 @@
 // written: the old file then stays as it was (an in-place rewrite that fails
 // midway may leave it partly written).
 //
+// Every call writes a temporary file of its own, so two writers of one file
+// at once each leave a whole file. A `path` that is a symbolic link is
+// written through: the regular file it names is replaced and the link stays.
+//
 // In a browser page the file lives in memory and the page's storage
-// (IndexedDB) keeps the folder: the changed folder is written there in one
-// transaction before this returns, so a closed tab keeps either the old
-// file or the new one.
+// (IndexedDB) keeps it: the changed file alone is stored there before this
+// returns (or at the end of a StorageTransaction), so a closed tab keeps
+// either the old file or the new one, and another tab's files stay.
 bool writeFileAtomically(const std::string& path, std::string_view contents);
+
+// The regular file a chain of symbolic links at `path` ends at, whether it
+// exists yet or not; `path` itself when it is no link, or a link to
+// anything but a regular file.
+std::string linkTarget(const std::string& path);
 
 // Removes the file at `path`, in the page's storage too. A file that was not
 // there is removed already; false when it stays.
 bool removeFileDurably(const std::string& path);
+
+// Renames the file at `from` to `to` (which it replaces), in the page's
+// storage too; false when it stays where it was.
+bool renameFileDurably(const std::string& from, const std::string& to);
 
 // Makes `folder` (relative to the working folder) the place whose files
 // outlive the program. On the desktop it already is. In a browser page it is

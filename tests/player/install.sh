@@ -171,6 +171,25 @@ for unread in 'abc' '99999999999' ''; do
     launch "$stub/bin/mosslance-hero" "$xdg"
     [ "$(cat "$saved/save.sv")" = 10 ] || fail "a saved game holding '$unread' was not raised"
 done
+# A saved game that is a link stays one, and the file it names is raised.
+printf '3\n' >"$work/synced save.sv"
+rm -f "$saved/save.sv" && ln -s "$work/synced save.sv" "$saved/save.sv"
+launch "$stub/bin/mosslance-hero" "$xdg"
+[ -L "$saved/save.sv" ] && [ "$(cat "$work/synced save.sv")" = 10 ] ||
+    fail "a linked saved game was not raised through its link: $(ls -l "$saved/save.sv")"
+# A Save/ that takes no new file: the launcher says so and starts the game
+# with the saved game as it is.
+rm -f "$saved/save.sv" && printf '3\n' >"$saved/save.sv"
+if chattr +i "$saved" 2>/dev/null || { [ "$(id -u)" != 0 ] && chmod a-w "$saved"; }; then
+    launch "$stub/bin/mosslance-hero" "$xdg"
+    chattr -i "$saved" 2>/dev/null || true
+    chmod u+w "$saved"
+    [ "$status" = 7 ] && [ "$(cat "$saved/save.sv")" = 3 ] &&
+        grep -q "impossible de relever le nombre de niveaux" "$work/launch.log" ||
+        fail "with a read-only Save/ the launcher returned $status: $(cat "$work/launch.log")"
+else
+    echo "NOTE: no way here to make a folder refuse new files; the read-only Save/ was not checked"
+fi
 launch "$stub/bin/mosslance-hero" "relative/path"
 [ "$(head -n 1 "$STUB_REPORT" 2>/dev/null)" = "$(cd "$user" && pwd -P)" ] ||
     fail "a relative XDG_DATA_HOME was not ignored"

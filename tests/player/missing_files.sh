@@ -239,6 +239,7 @@ check() {
         grep -qxF -- "$line" "$baseline" && continue
         fail "$label: unexpected message \"$line\""
     done <"$run_dir/out"
+    chattr -i "$run_dir/Save/save.sv" 2>/dev/null || true
     [ -n "${MISSING_FILES_KEEP:-}" ] || rm -rf "$run_dir"
 }
 
@@ -364,14 +365,17 @@ fi
 
 # --- Saves that cannot be written ------------------------------------------
 
-# Level 0's records file is a folder, and so is the temporary file the saved
-# game is written to before it replaces the old one: not even root can write
-# either. The game plays level 0 to its end twice, beating its record, and
-# goes on as if both had been written; the saved game stays as it was.
-prepare='rm -f Save/records-0.rcd && mkdir Save/records-0.rcd Save/save.sv.tmp'
+# Level 0's records file is a folder, and the saved game is immutable: not
+# even root can replace either. The game plays level 0 to its end twice,
+# beating its record, says that the record could not be kept, and goes on;
+# the saved game stays as it was.
+prepare='rm -f Save/records-0.rcd && mkdir Save/records-0.rcd && { chattr +i Save/save.sv || true; }'
 verify='cmp -s Save/save.sv ../shipped/Save/save.sv && [ -d Save/records-0.rcd ]'
+# The empty grid's fall scores 54, the first end's record, which the game
+# says it could not keep; the second end scores less and says nothing.
 check "unwritable saved game and records file" end-again 0 "$work/baseline-end" \
-    "$(cat "$work/level0-missing")" "$first_level"
+    "$(cat "$work/level0-missing")"$'\n'"Impossible d'enregistrer le record 54 du niveau 1 dans Save/records-0.rcd : il sera perdu en quittant le jeu" \
+    "$first_level"
 prepare=""
 verify=""
 

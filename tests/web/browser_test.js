@@ -100,6 +100,11 @@ run("browser", async () => {
     check(size[2] === "MOSSLANCE Hero", 'the tab is titled "MOSSLANCE Hero"', size[2]);
     check(size[3], "the game has the keyboard focus");
 
+    // A second tab, open before the first sets its record: it holds the
+    // storage as it was then, and sets a record of its own later on.
+    const early = await openGame(browser, base, newLog());
+    await page.bringToFront();
+
     // The music: the browser decoded Music/Fond.mp3, and it plays in a loop
     // on the channel kept for it.
     const music = await page.evaluate(() => {
@@ -196,6 +201,23 @@ run("browser", async () => {
     check(saved === String(record * record), "the records file holds the record's square",
       `Save/${level}: "${saved}"`);
 
+    // The earlier tab ends level 1 with a record (the hero runs into the
+    // first gap): its save adds its own files and leaves the other tab's.
+    await early.page.bringToFront();
+    await early.page.keyboard.press("Space");
+    await waitForScreen(early.page, Screen.LevelMenu, 5000).catch(() => {});
+    await sleep(300);
+    await early.page.keyboard.press("Space");
+    await waitForScreen(early.page, Screen.LevelEnd, 60000).catch(() => {});
+    await early.page.waitForFunction(() => _probeGame(3) === _probeGame(2) && _probeGame(3) > 0,
+      { timeout: 5000, polling: 10 }).catch(() => {});
+    const earlyRecord = await probe(early.page, Probe.Record);
+    const told = await early.page.evaluate((n) => FS.readdir("Save").includes(n), level);
+    await early.page.close();
+    await page.bringToFront();
+    check(earlyRecord > 0 && told, "a tab opened earlier sets a record of its own, and reads in the other tab's",
+      `record ${earlyRecord}; Save/${level} ${told ? "read in" : "unknown"} there`);
+
     // A saved game of fewer levels than the page ships, as an older
     // release left it, is raised to the shipped count at the next start.
     const shippedSave = await page.evaluate(() => FS.readFile("Shipped/save.sv", { encoding: "utf8" }));
@@ -214,8 +236,16 @@ run("browser", async () => {
         return "missing";
       }
     }, level);
-    check(kept === saved, "after the tab is closed and the page opened again, the record is kept",
-      `Save/${level}: "${kept}"`);
+    const earlyKept = await again.page.evaluate(() => {
+      try {
+        return FS.readFile("Save/records-0.rcd", { encoding: "utf8" });
+      } catch (error) {
+        return "missing";
+      }
+    });
+    check(kept === saved && earlyKept === String(earlyRecord * earlyRecord),
+      "after the tabs are closed and the page opened again, both tabs' records are kept",
+      `Save/${level}: "${kept}", Save/records-0.rcd: "${earlyKept}"`);
     const raised = await again.page.evaluate(() => FS.readFile("Save/save.sv", { encoding: "utf8" }));
     check(raised === shippedSave, "an older saved game with fewer levels is raised to the shipped count",
       `"${raised.trim()}", shipped "${shippedSave.trim()}"`);
@@ -229,24 +259,26 @@ run("browser", async () => {
     check(/^version 1 \/ niveau [0-9a-f]+ \/ score /.test(replay) && replay.endsWith(`score ${record}`),
       "and so is the record's run", replay);
 
-    // A pad that shows itself once the game runs, as browsers show one at
-    // its first button pressed, in slot 1 with slot 0 empty (as a browser
-    // lists a pad whose slot-0 neighbour was unplugged): its Start (button 9
-    // in the standard layout) is Space on the title menu, and opens the
-    // level menu.
+    // Two pads that show themselves once the game runs, as browsers show
+    // one at its first button pressed; then the one in slot 0 is unplugged.
+    // The pad left in slot 1 plays on: its Start (button 9 in the standard
+    // layout) is Space on the title menu, and opens the level menu.
     await again.page.evaluate(() => {
-      const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
-      window.pad = { id: "test pad", index: 1, connected: true, mapping: "standard", timestamp: 0,
-        buttons, axes: [0, 0, 0, 0] };
-      navigator.getGamepads = () => [null, window.pad, null, null];
+      const pad = (index) => ({ id: "test pad", index, connected: true, mapping: "standard", timestamp: 0,
+        buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })), axes: [0, 0, 0, 0] });
+      window.pads = [pad(0), pad(1), null, null];
+      window.pad = window.pads[1];
+      navigator.getGamepads = () => window.pads;
     });
+    await sleep(300);
+    await again.page.evaluate(() => { window.pads[0] = null; });
     await sleep(300);
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: true, value: 1 }; });
     await sleep(200);
     await again.page.evaluate(() => { window.pad.buttons[9] = { pressed: false, value: 0 }; });
     await waitForScreen(again.page, Screen.LevelMenu, 5000).catch(() => {});
     check(await probe(again.page, Probe.Screen) === Screen.LevelMenu,
-      "a pad's Start button in slot 1 confirms on the title menu");
+      "a pad's Start button in slot 1 confirms on the title menu once the pad in slot 0 is gone");
 
     // The run kept in the browser's storage replays to its score there too:
     // R on its level plays it, and a key goes back to the menu.

@@ -5,6 +5,7 @@
 "use strict";
 const { execFileSync } = require("child_process");
 const fs = require("fs");
+const http = require("http");
 const os = require("os");
 const path = require("path");
 const {
@@ -96,6 +97,17 @@ run("offline", async () => {
     await page.evaluate(() => navigator.serviceWorker.ready);
     figures.firstBytes = served.sent();
     figures.pageBytes = downloadedBytes(root, log.requests);
+
+    // A malformed address is refused, and the server serves on.
+    const status = (address) => new Promise((resolve) => {
+      http.get(base + address, (response) => {
+        response.resume();
+        resolve(response.statusCode);
+      }).on("error", (error) => resolve(error.message));
+    });
+    const statuses = [await status("%E0%A4%A"), await status("")];
+    check(statuses[0] === 400 && statuses[1] === 200, "the server refuses a malformed address and serves on",
+      statuses.join(", "));
 
     const session = await page.target().createCDPSession();
     const { installabilityErrors } = await session.send("Page.getInstallabilityErrors");

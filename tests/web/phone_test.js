@@ -164,6 +164,16 @@ run("phone", async () => {
       "with two fingers, the hero floats until the last one lifts, then lands",
       `highest ${twoTop} pixels up; at y ${twoLast.join(" ")} after, on the ground at ${twoFingers.ground}`);
 
+    // A touch the browser cancels (a system gesture takes it) lets go as a
+    // lift does: the next finger held lifts the hero the whole 100 pixels.
+    await fingers("touchStart", [0]);
+    await sleep(100);
+    await cdp.send("Input.dispatchTouchEvent", { type: "touchCancel", touchPoints: [] });
+    const afterCancel = await holdJump(page, () => fingers("touchStart", [3]), () => fingers("touchEnd", []));
+    const cancelTop = afterCancel.ground - Math.min(...afterCancel.heights.slice(0, afterCancel.releasedAt));
+    check(cancelTop === 100, "after a cancelled touch, a held finger still lifts the hero to 100 pixels",
+      `highest ${cancelTop} pixels up`);
+
     // The pause button: the level stands still, the button offers to go
     // on, until a tap on the game.
     await sleep(300);
