@@ -9,6 +9,7 @@
 #include "actors/hero_motion.h"
 #include "app/camera.h"
 #include "util/keyword_text.h"
+#include "world/level_extent.h"
 
 namespace {
 
@@ -348,14 +349,7 @@ std::vector<RunFrame> replayRun(const int32_t* grid, const std::vector<SpaceInpu
 }
 
 int32_t lastGroundColumn(const int32_t* grid) {
-    for (int32_t column = GridColumns - 1; column >= 0; --column) {
-        for (int32_t row = 0; row < VisibleRows; ++row) {
-            if (isSolid(cellAt(grid, column, row))) {
-                return column;
-            }
-        }
-    }
-    return -1;
+    return groundEndColumn(grid);
 }
 
 bool readLevelGrid(const char* tool, const std::string& path, LevelFileData& data,
