@@ -122,6 +122,7 @@ TEST_F(LevelEndTest, AnUnwritableRecordsFileStillRaisesTheRecordAndSaysSo) {
               "sera perdu en quittant le jeu\n");
     EXPECT_EQ(game->records[0], 250);
     EXPECT_STREQ(game->recordText, "250");
+    EXPECT_TRUE(game->recordUnsaved);  // the end of the level says so too
     EXPECT_EQ(readFile("Save/records-0.rcd/keep"), "in the way");
     EXPECT_EQ(game->nextScreen, Screen::StartGame);
 }

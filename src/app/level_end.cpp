@@ -23,6 +23,7 @@ void Game::showLevelEnd() {
     // and the screen shows the score just reached in its place. A slower
     // pace's records are its own, beside the full pace's.
     int32_t shownRecord = score;
+    recordUnsaved = false;
     if (currentLevel >= 0 && currentLevel < MaxRecords) {
         const RecordFiles files = recordFilesOf(currentLevel, pace);
         const int32_t held = pace == FullPace ? records[currentLevel] : recordOnFile(files.records);
@@ -35,6 +36,7 @@ void Game::showLevelEnd() {
             const bool whole = runRecorded && level && levelEnded;
             const RecordSave save = saveRecord(currentLevel, score, whole ? &run : nullptr, files);
             shownRecord = std::max(held, save.record);
+            recordUnsaved = save.beaten && !save.written;
         }
         if (pace == FullPace) {
             records[currentLevel] = shownRecord;
@@ -125,14 +127,20 @@ void Game::drawLevelEndFrame() {
 }
 
 // Under the record: how far the run went, and a slower pace said plainly,
-// since its record is not the full pace's.
+// since its record is not the full pace's. Under the choices, a record that
+// could not be written: it is lost when the game ends.
 void Game::drawEndLines() {
     endLines[0].render(smallFont.get(), std::to_string(runPercent) + " % du niveau",
                        OutlinedLabel::Cream, 2);
-    endLines[0].draw(572, 326, true);
+    endLines[0].draw(572, 334, true);
     if (pace != FullPace) {
         endLines[1].render(smallFont.get(), "Allure " + std::to_string(pace) + " %",
                            OutlinedLabel::Gold, 2);
-        endLines[1].draw(572, 356, true);
+        endLines[1].draw(572, 362, true);
+    }
+    if (recordUnsaved) {
+        endLines[2].render(smallFont.get(), "Record non enregistré : Save/ est plein ou protégé",
+                           OutlinedLabel::Gold, 2);
+        endLines[2].draw(250, 404, true);
     }
 }
