@@ -208,9 +208,8 @@ class Game {
     int32_t runPercent = 0;
     FontPtr smallFont;                       // the menus' lines of text
     std::array<OutlinedLabel, 5> menuLines;  // the level menu's: attempts, best, pace, keys
-    std::array<OutlinedLabel, 3>
-        endLines;                // the end of a level's: the share, the pace, a failed save
-    bool recordUnsaved = false;  // a new record that could not be written
+    std::array<OutlinedLabel, 2> endLines;   // the end of a level's: share and pace, a failed save
+    bool recordUnsaved = false;              // a new record that could not be written
 
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers

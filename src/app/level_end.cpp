@@ -130,17 +130,13 @@ void Game::drawLevelEndFrame() {
 // since its record is not the full pace's. Under the choices, a record that
 // could not be written: it is lost when the game ends.
 void Game::drawEndLines() {
-    endLines[0].render(smallFont.get(), std::to_string(runPercent) + " % du niveau",
+    const std::string paceText =
+        pace == FullPace ? std::string() : " · allure " + std::to_string(pace) + " %";
+    endLines[0].render(smallFont.get(), std::to_string(runPercent) + " % du niveau" + paceText,
                        OutlinedLabel::Cream, 2);
     endLines[0].draw(572, 334, true);
-    if (pace != FullPace) {
-        endLines[1].render(smallFont.get(), "Allure " + std::to_string(pace) + " %",
-                           OutlinedLabel::Gold, 2);
-        endLines[1].draw(572, 362, true);
-    }
     if (recordUnsaved) {
-        endLines[2].render(smallFont.get(), "Record non enregistré : Save/ est plein ou protégé",
-                           OutlinedLabel::Gold, 2);
-        endLines[2].draw(250, 404, true);
+        endLines[1].render(smallFont.get(), "Record non enregistré !", OutlinedLabel::Gold, 2);
+        endLines[1].draw(250, 404, true);
     }
 }
