@@ -171,7 +171,11 @@ check_uploads() {
     answered=$(grep -c '^401$' "$work/uploads-$label")
     echo "$label: 200 uploads of 1.2 MB at once: $answered answered 401 (no token), peak memory $((peak / 1024)) MB"
     [ "$answered" = 200 ] || fail "$label: $answered of 200 uploads answered: $(sort "$work/uploads-$label" | uniq -c)"
-    [ "$peak" -lt $((150 * 1024)) ] || fail "$label: $((peak / 1024)) MB under 200 uploads"
+    if [ -n "${MOSSLANCE_SANITIZED:-}" ]; then
+        echo "$label: the memory bound is not checked under AddressSanitizer"
+    else
+        [ "$peak" -lt $((150 * 1024)) ] || fail "$label: $((peak / 1024)) MB under 200 uploads"
+    fi
     stop_server "$label-uploads" "$uploading"
 }
 
