@@ -4,9 +4,9 @@
 # submissions of whole-level runs, a player's rank on a board of 1,000,000
 # players, and the server's memory with that board loaded.
 #   bash bench/server.sh [--build DIR] [--data GAMEDIR] [--quick]
-# DIR is a build folder with mosslance-server and bench-server-whole-run
-# built (default build); GAMEDIR a data tree with the game's levels (default
-# DIR/game). --quick runs each load for 2 s instead of 10.
+# DIR is a build folder with mosslance-server, bench-server-whole-run and
+# bench-server-board-rank built (default build); GAMEDIR a data tree with the
+# game's levels (default DIR/game). --quick runs each load for 2 s instead of 10.
 set -eu
 here=$(dirname "$(realpath "$0")")
 build=$here/../build
@@ -73,7 +73,7 @@ start_server() {
         --submissions-per-minute 1000000 --players-per-minute 1000000 >"$work/server.out" 2>&1 &
     pid=$!
     port=
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do  # a board of a million players is read first
         port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$work/server.out" 2>/dev/null)
         [ -n "$port" ] && return 0
         sleep 0.1
@@ -117,13 +117,16 @@ $(seed_numbers)
 INSERT INTO players SELECT 100000 + i, 'Million ' || i, 'million ' || i, 'hash ' || i, 0 FROM n;
 INSERT INTO runs SELECT 100000 + i, 100000 + i, 0, '$fingerprint', (i * 7919) % 20000, $frames, 0, i, '' FROM n;
 INSERT INTO best SELECT '$fingerprint', 100000 + i, 100000 + i, (i * 7919) % 20000 FROM n;
-INSERT INTO board_scores SELECT '$fingerprint', (i * 7919) % 20000, count(*) FROM n WHERE true GROUP BY 2 ON CONFLICT (fingerprint, score) DO UPDATE SET players = board_scores.players + excluded.players;
-INSERT INTO board_sizes VALUES ('$fingerprint', 1000000) ON CONFLICT (fingerprint) DO UPDATE SET players = board_sizes.players + 1000000;
 COMMIT;
+$(after_seed)
 SQL
+    local started=$(date +%s%N)
     start_server "$database"
+    echo "$label: start with that board read into memory: $(( ($(date +%s%N) - started) / 1000000 )) ms"
     wrk -t2 -c16 -d"${seconds}s" --latency -s "$work/around.lua" "http://127.0.0.1:$port" >"$work/around.txt"
     echo "$label: a player's rank and neighbours on a board of 1,000,000 players, 16 connections: $(figures "$work/around.txt")"
+    wrk -t1 -c1 -d"${seconds}s" --latency -s "$work/around.lua" "http://127.0.0.1:$port" >"$work/around.txt"
+    echo "$label: the same, one connection at a time: $(figures "$work/around.txt")"
     wrk -t2 -c64 -d"${seconds}s" --latency "http://127.0.0.1:$port/api/v1/levels/0" >"$work/top.txt"
     echo "$label: the top 10 of that board, 64 connections: $(figures "$work/top.txt")"
     echo "$label: the server's memory with that board loaded: $(awk '/VmRSS/ {print $2, $3}' /proc/$pid/status) resident"
@@ -132,13 +135,18 @@ SQL
 
 if [ "${MOSSLANCE_BENCH_INSIDE:-}" = 1 ]; then
     seed_numbers() { echo "INSERT INTO n SELECT generate_series(1, 1000000);"; }
+    # As after any bulk load: the rows' visibility settled and the planner's
+    # statistics taken, rather than left to the first readers.
+    after_seed() { echo "VACUUM ANALYZE;"; }
     bench_database postgresql:// PostgreSQL psql -q -v ON_ERROR_STOP=1
     exit 0
 fi
+after_seed() { echo "ANALYZE;"; }
 seed_numbers() {
     echo "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1000000)"
     echo "INSERT INTO n SELECT i FROM c;"
 }
+"$build/bench/server/bench-server-board-rank"
 bench_database "$work/bench.sqlite" SQLite sqlite3 "$work/bench.sqlite"
 MOSSLANCE_BENCH_INSIDE=1 MOSSLANCE_BENCH_WORK=$work pg_virtualenv -- \
     bash "$0" --build "$build" --data "$data" $([ "$seconds" = 2 ] && echo --quick) |

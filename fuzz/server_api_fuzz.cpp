@@ -25,7 +25,7 @@ struct Site {
         std::ofstream(folder + "/niveau.niv") << "limite 10\n#Collisions\n";
         std::string error;
         std::vector<std::string> warnings;
-        if (!catalog.load(folder, error, warnings) || !store.open(":memory:", 1, error)) {
+        if (!catalog.load(folder, error, warnings) || !store.open(":memory:", 1, catalog.fingerprints(), error)) {
             std::abort();
         }
         settings.ticketSecret = "fuzz";

@@ -50,3 +50,13 @@ std::string fingerprintText(uint64_t fingerprint) {
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(fingerprint));
     return text;
 }
+
+std::vector<std::string> LevelCatalog::fingerprints() const {
+    std::vector<std::string> boards;
+    for (const CatalogLevel& level : levels) {
+        if (!level.grid.empty()) {
+            boards.push_back(fingerprintText(level.fingerprint));
+        }
+    }
+    return boards;
+}

@@ -23,6 +23,8 @@ class LevelCatalog {
     // The level of index `index` (as in "Save/replay-N.rpl"), or null.
     const CatalogLevel* level(int64_t index) const;
     int32_t count() const { return static_cast<int32_t>(levels.size()); }
+    // The fingerprints of the levels that could be read: today's boards.
+    std::vector<std::string> fingerprints() const;
 
   private:
     std::vector<CatalogLevel> levels;

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     }
     Store store;
     // A few connections: a query holds one for well under a millisecond.
-    if (!store.open(options.database, std::min(options.workers, 8), error)) {
+    if (!store.open(options.database, std::min(options.workers, 8), catalog.fingerprints(),
+                    error)) {
         std::cerr << "mosslance-server : " << error << std::endl;
         return 1;
     }

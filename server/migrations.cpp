@@ -50,6 +50,21 @@ const std::vector<Migration>& migrations() {
          " players BIGINT NOT NULL, PRIMARY KEY (fingerprint, score));"
          "INSERT INTO board_scores SELECT fingerprint, score, count(*) FROM best"
          " GROUP BY fingerprint, score;"},
+        // Every change of a board, in order: each server keeps its boards'
+        // order in memory and reads the others' changes here. Sizes and
+        // per-score counts are then the memory's to give. SQLite's
+        // AUTOINCREMENT never gives a number twice, even once the log is pruned.
+        {5,
+         "CREATE TABLE board_log (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+         " fingerprint TEXT NOT NULL, old_score INTEGER NOT NULL, old_run INTEGER NOT NULL,"
+         " new_score INTEGER NOT NULL, new_run INTEGER NOT NULL, at INTEGER NOT NULL);"
+         "CREATE INDEX board_log_at ON board_log (at);"
+         "DROP TABLE board_scores; DROP TABLE board_sizes;",
+         "CREATE TABLE board_log (id BIGSERIAL PRIMARY KEY,"
+         " fingerprint TEXT NOT NULL, old_score INTEGER NOT NULL, old_run BIGINT NOT NULL,"
+         " new_score INTEGER NOT NULL, new_run BIGINT NOT NULL, at BIGINT NOT NULL);"
+         "CREATE INDEX board_log_at ON board_log (at);"
+         "DROP TABLE board_scores; DROP TABLE board_sizes;"},
     };
     return steps;
 }

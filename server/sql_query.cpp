@@ -1,6 +1,7 @@
 #include "sql_query.h"
 
 #include <array>
+#include <charconv>
 
 // An entry of a board, as every listing gives it.
 #define BOARD_ENTRY                                                               \
@@ -18,26 +19,24 @@ const char* sqlText(SqlQuery query) {
         "INSERT INTO runs (player, level, fingerprint, score, frames, timed, at, replay)"
         " VALUES ($1, $2, $3, $4, $5, $6, $7, $8) RETURNING id",
         "INSERT INTO best (fingerprint, player, run, score) VALUES ($1, $2, $3, $4)",
-        // Only a better score replaces a best; the row's lock keeps two
-        // submissions of one player from racing.
+        // Only a better score replaces a best, and only the best that was
+        // read: a submission that raced another of the same player's changes
+        // nothing and reads again, so the log names the entry that left.
         "UPDATE best SET run = $1, score = $2 WHERE fingerprint = $3 AND player = $4"
-        " AND score < $2",
-        "INSERT INTO board_sizes (fingerprint, players) VALUES ($1, 1)"
-        " ON CONFLICT (fingerprint) DO UPDATE SET players = board_sizes.players + 1",
-        "UPDATE board_sizes SET players = players - 1"
-        " WHERE fingerprint IN (SELECT fingerprint FROM best WHERE player = $1)",
-        "INSERT INTO board_scores (fingerprint, score, players) VALUES ($1, $2, 1)"
-        " ON CONFLICT (fingerprint, score) DO UPDATE SET players = board_scores.players + 1",
-        "UPDATE board_scores SET players = players - 1 WHERE fingerprint = $1 AND score = $2",
-        "UPDATE board_scores SET players = players - 1"
-        " WHERE (fingerprint, score) IN (SELECT fingerprint, score FROM best WHERE player = $1)",
+        " AND run = $5 AND score < $2",
+        "SELECT fingerprint, score, run FROM best WHERE player = $1",
+        "INSERT INTO board_log (fingerprint, old_score, old_run, new_score, new_run, at)"
+        " VALUES ($1, $2, $3, $4, $5, $6)",
+        "SELECT coalesce(max(id), 0) FROM board_log",
+        "SELECT id, fingerprint, old_score, old_run, new_score, new_run FROM board_log"
+        " WHERE id > $1 ORDER BY id LIMIT $2",
+        "DELETE FROM board_log WHERE at < $1",
+        // A board in board order, a page at a time from after a (score, run).
+        // "score <= $2" bounds the index's range, so each page starts where
+        // the last one ended instead of skipping the pages before it.
+        "SELECT score, run FROM best WHERE fingerprint = $1"
+        " AND score <= $2 AND (score < $2 OR run > $3) ORDER BY score DESC, run LIMIT $4",
         "SELECT run, score FROM best WHERE fingerprint = $1 AND player = $2",
-        // The players at higher scores, and those at the same score who came first.
-        "SELECT (SELECT coalesce(sum(players), 0) FROM board_scores WHERE fingerprint = $1"
-        " AND score > $2) + (SELECT count(*) FROM best WHERE fingerprint = $1 AND score = $2"
-        " AND run < $3)",
-        "SELECT players FROM board_sizes WHERE fingerprint = $1",
-        BOARD_ENTRY " WHERE b.fingerprint = $1 ORDER BY b.score DESC, b.run LIMIT $2 OFFSET $3",
         // The entries just ahead of a (score, run), nearest first, and those
         // from it on: a page around a player, whatever their rank.
         BOARD_ENTRY
@@ -51,4 +50,10 @@ const char* sqlText(SqlQuery query) {
         "SELECT value FROM server_secrets WHERE name = $1",
     };
     return texts[static_cast<std::size_t>(query)];
+}
+
+int64_t sqlNumber(const std::string& text) {
+    int64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }

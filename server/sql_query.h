@@ -17,15 +17,13 @@ enum class SqlQuery {
     InsertRun,
     InsertBest,
     RaiseBest,
-    GrowBoard,
-    ShrinkBoards,
-    AddScore,
-    DropScore,
-    DropPlayerScores,
+    BestsOfPlayer,
+    LogChange,
+    LogEnd,
+    LogSince,
+    PruneLog,
+    BoardPage,
     BestOf,
-    RankOf,
-    BoardSize,
-    Board,
     BoardAbove,
     BoardFrom,
     RunReplay,
@@ -38,3 +36,6 @@ using SqlParam = std::variant<int64_t, std::string>;
 using SqlRows = std::vector<std::vector<std::string>>;
 
 const char* sqlText(SqlQuery query);
+
+// A column's text as a number: 0 when it is none.
+int64_t sqlNumber(const std::string& text);

@@ -1,27 +1,21 @@
 #include "store.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 
 #include "server_options.h"
 
 namespace {
 
-int64_t number(const std::string& text) {
-    int64_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
 // Text to a 32-bit column's value; the store only ever wrote such values.
 int32_t number32(const std::string& text) {
-    return static_cast<int32_t>(number(text));
+    return static_cast<int32_t>(sqlNumber(text));
 }
 
 }  // namespace
 
-bool Store::open(const std::string& database, int connections, std::string& error) {
+bool Store::open(const std::string& database, int connections,
+                 const std::vector<std::string>& boardsKept, std::string& error) {
     const bool postgres = isPostgresUrl(database);
     for (int i = 0; i < connections; ++i) {
         auto slot = std::make_unique<Slot>();
@@ -39,16 +33,39 @@ bool Store::open(const std::string& database, int connections, std::string& erro
         }
         slots.push_back(std::move(slot));
     }
+    SqlRows end;
+    if (one(SqlQuery::LogEnd, {}, &end) != StoreStatus::Ok || end.empty() || end[0].empty()) {
+        error = "la base ne donne pas son journal des classements";
+        return false;
+    }
+    boards.startAt(sqlNumber(end[0][0]));
+    keptBoards.insert(boardsKept.begin(), boardsKept.end());
+    for (const std::string& fingerprint : boardsKept) {
+        if (!ensureBoard(fingerprint)) {
+            error = "la base ne donne pas le classement " + fingerprint;
+            return false;
+        }
+    }
+    follower = std::thread([this] { follow(); });
     return true;
 }
 
+// First come, first served: a mutex wakes whoever it likes, and under load a
+// request that needs a connection three times would wait behind others that
+// came later, for hundreds of milliseconds.
 Store::Slot& Store::acquire() {
     std::unique_lock<std::mutex> lock(mutex);
+    const uint64_t ticket = nextTicket++;
     for (;;) {
-        for (const std::unique_ptr<Slot>& slot : slots) {
-            if (!slot->busy) {
-                slot->busy = true;
-                return *slot;
+        if (ticket == servedTicket) {
+            for (const std::unique_ptr<Slot>& slot : slots) {
+                if (!slot->busy) {
+                    slot->busy = true;
+                    ++servedTicket;
+                    lock.unlock();
+                    freed.notify_all();  // the next ticket may find a free one too
+                    return *slot;
+                }
             }
         }
         freed.wait(lock);
@@ -60,7 +77,7 @@ void Store::release(Slot& slot) {
         std::lock_guard<std::mutex> lock(mutex);
         slot.busy = false;
     }
-    freed.notify_one();
+    freed.notify_all();
 }
 
 StoreStatus Store::exec(Slot& slot, SqlQuery query, const std::vector<SqlParam>& params,
@@ -97,7 +114,7 @@ StoreStatus Store::addPlayer(const std::string& name, const std::string& nameKey
     SqlRows rows;
     const StoreStatus status = one(SqlQuery::InsertPlayer, {name, nameKey, tokenHash, now}, &rows);
     if (status == StoreStatus::Ok && rows.size() == 1 && !rows[0].empty()) {
-        id = number(rows[0][0]);
+        id = sqlNumber(rows[0][0]);
     }
     return status;
 }
@@ -111,7 +128,7 @@ StoreStatus Store::playerByToken(const std::string& tokenHash, PlayerRow& player
     if (rows.empty() || rows[0].size() < 2) {
         return StoreStatus::NotFound;
     }
-    player.id = number(rows[0][0]);
+    player.id = sqlNumber(rows[0][0]);
     player.name = rows[0][1];
     return StoreStatus::Ok;
 }
@@ -119,9 +136,23 @@ StoreStatus Store::playerByToken(const std::string& tokenHash, PlayerRow& player
 StoreStatus Store::deletePlayer(int64_t id) {
     Slot& slot = acquire();
     StoreStatus status = begin(slot) ? StoreStatus::Ok : StoreStatus::Failed;
+    SqlRows bests;
+    if (status == StoreStatus::Ok) {
+        status = exec(slot, SqlQuery::BestsOfPlayer, {id}, &bests);
+    }
+    std::vector<BoardChange> gone;
+    for (const std::vector<std::string>& row : bests) {
+        if (status == StoreStatus::Ok && row.size() == 3) {
+            BoardChange change;
+            change.fingerprint = row[0];
+            change.oldScore = number32(row[1]);
+            change.oldRun = sqlNumber(row[2]);
+            status = logChange(slot, change);
+            gone.push_back(change);
+        }
+    }
     for (const SqlQuery query :
-         {SqlQuery::ShrinkBoards, SqlQuery::DropPlayerScores, SqlQuery::DeleteBest,
-          SqlQuery::DeleteRuns, SqlQuery::DeletePlayer}) {
+         {SqlQuery::DeleteBest, SqlQuery::DeleteRuns, SqlQuery::DeletePlayer}) {
         if (status == StoreStatus::Ok) {
             status = exec(slot, query, {id}, nullptr);
         }
@@ -133,6 +164,11 @@ StoreStatus Store::deletePlayer(int64_t id) {
         rollback(slot);
     }
     release(slot);
+    if (status == StoreStatus::Ok) {
+        for (const BoardChange& change : gone) {
+            boards.applyOwn(change);
+        }
+    }
     return status;
 }
 
@@ -141,9 +177,9 @@ StoreStatus Store::keepRun(RunRow& run, bool& improved, int64_t& bestRun, int32_
                  std::chrono::system_clock::now().time_since_epoch())
                  .count();
     StoreStatus status = StoreStatus::Failed;
-    // A player's first run on a board can race another server's; the loser
-    // of that race sees the winner's row on the second try.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // A player's submission can race another of theirs, on this server or
+    // another: the loser of that race reads the winner's best on its next try.
+    for (int attempt = 0; attempt < 3; ++attempt) {
         Slot& slot = acquire();
         status = keepRunOnce(slot, run, improved);
         release(slot);
@@ -188,30 +224,36 @@ StoreStatus Store::keepRunOnce(Slot& slot, RunRow& run, bool& improved) {
     }
     int64_t changes = 0;
     if (status == StoreStatus::Ok) {
-        run.id = number(inserted[0][0]);
+        run.id = sqlNumber(inserted[0][0]);
         status = first ? exec(slot, SqlQuery::InsertBest,
                               {run.fingerprint, run.player, run.id, int64_t{run.score}}, nullptr,
                               &changes)
                        : exec(slot, SqlQuery::RaiseBest,
-                              {run.id, int64_t{run.score}, run.fingerprint, run.player}, nullptr,
-                              &changes);
+                              {run.id, int64_t{run.score}, run.fingerprint, run.player,
+                               sqlNumber(old[0][0])},
+                              nullptr, &changes);
     }
-    if (status == StoreStatus::Ok && first) {
-        status = exec(slot, SqlQuery::GrowBoard, {run.fingerprint}, nullptr);
-    } else if (status == StoreStatus::Ok && changes == 1) {
-        status = exec(slot, SqlQuery::DropScore, {run.fingerprint, int64_t{number32(old[0][1])}},
-                      nullptr);
+    if (status == StoreStatus::Ok && changes != 1) {
+        status = StoreStatus::Conflict;  // another submission changed the best meanwhile
     }
-    if (status == StoreStatus::Ok && changes == 1) {
-        status = exec(slot, SqlQuery::AddScore, {run.fingerprint, int64_t{run.score}}, nullptr);
+    BoardChange change;
+    change.fingerprint = run.fingerprint;
+    change.oldScore = first ? 0 : number32(old[0][1]);
+    change.oldRun = first ? 0 : sqlNumber(old[0][0]);
+    change.newScore = run.score;
+    change.newRun = run.id;
+    if (status == StoreStatus::Ok) {
+        status = logChange(slot, change);
     }
-    improved = status == StoreStatus::Ok && changes == 1;
+    improved = status == StoreStatus::Ok;
     if (improved && !commit(slot)) {
         status = StoreStatus::Failed;
         improved = false;
     }
     if (!improved) {
         rollback(slot);
+    } else {
+        boards.applyOwn(change);
     }
     return status;
 }
@@ -226,35 +268,52 @@ StoreStatus Store::bestOf(const std::string& fingerprint, int64_t player, int64_
     if (rows.empty() || rows[0].size() < 2) {
         return StoreStatus::NotFound;
     }
-    run = number(rows[0][0]);
+    run = sqlNumber(rows[0][0]);
     score = number32(rows[0][1]);
     return StoreStatus::Ok;
 }
 
 StoreStatus Store::rankOf(const std::string& fingerprint, int32_t score, int64_t run,
                           int64_t& rank) {
-    SqlRows rows;
-    const StoreStatus status = one(SqlQuery::RankOf, {fingerprint, int64_t{score}, run}, &rows);
-    if (status == StoreStatus::Ok) {
-        rank = 1 + (rows.empty() || rows[0].empty() ? 0 : number(rows[0][0]));
+    if (!ensureBoard(fingerprint)) {
+        return StoreStatus::Failed;
     }
-    return status;
+    if (!boards.rankOf(fingerprint, score, run, rank)) {
+        rank = 1;  // a board with no one on it yet
+    }
+    return StoreStatus::Ok;
 }
 
 StoreStatus Store::boardSize(const std::string& fingerprint, int64_t& total) {
-    SqlRows rows;
-    const StoreStatus status = one(SqlQuery::BoardSize, {fingerprint}, &rows);
-    if (status == StoreStatus::Ok) {
-        total = rows.empty() || rows[0].empty() ? 0 : number(rows[0][0]);
+    if (!ensureBoard(fingerprint)) {
+        return StoreStatus::Failed;
     }
-    return status;
+    if (!boards.size(fingerprint, total)) {
+        total = 0;
+    }
+    return StoreStatus::Ok;
 }
 
 StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t limit,
                          std::vector<BoardEntry>& entries) {
-    SqlRows rows;
-    const StoreStatus status = one(SqlQuery::Board, {fingerprint, limit, offset}, &rows);
     entries.clear();
+    // The page starts at the entry of rank offset + 1, which memory finds:
+    // a database skips an offset's entries one by one.
+    int32_t score = BoardIndex::MaxScore + 1;
+    int64_t run = 0;
+    bool found = offset == 0;
+    if (!ensureBoard(fingerprint)) {
+        return StoreStatus::Failed;
+    }
+    if (offset > 0 && !boards.entryAt(fingerprint, offset + 1, found, score, run)) {
+        found = false;  // a board with no one on it yet
+    }
+    if (!found) {
+        return StoreStatus::Ok;
+    }
+    SqlRows rows;
+    const StoreStatus status =
+        one(SqlQuery::BoardFrom, {fingerprint, int64_t{score}, run, limit}, &rows);
     return status == StoreStatus::Ok ? appendEntries(rows, offset + 1, 1, entries) : status;
 }
 
@@ -284,13 +343,13 @@ StoreStatus Store::appendEntries(const SqlRows& rows, int64_t firstRank, int64_t
         }
         BoardEntry entry;
         entry.rank = rank;
-        entry.player = number(row[0]);
+        entry.player = sqlNumber(row[0]);
         entry.name = row[1];
         entry.score = number32(row[2]);
         entry.frames = number32(row[3]);
-        entry.at = number(row[4]);
-        entry.run = number(row[5]);
-        entry.timed = number(row[6]) != 0;
+        entry.at = sqlNumber(row[4]);
+        entry.run = sqlNumber(row[5]);
+        entry.timed = sqlNumber(row[6]) != 0;
         entries.push_back(std::move(entry));
         rank += step;
     }

@@ -5,8 +5,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_set>
 #include <vector>
 
+#include "board_cache.h"
 #include "pg_database.h"
 #include "sql_query.h"
 #include "sqlite_database.h"
@@ -16,12 +19,22 @@
 // in a SQLite file or on a PostgreSQL server, through one set of statements.
 // Holds a few connections and lends each to one thread at a time, so every
 // operation is safe to call from any worker. Keeps nothing the database does
-// not have, so several servers can share one PostgreSQL.
+// not have, so several servers can share one PostgreSQL: each board's order
+// is kept in memory too, for ranks, but read from the database and from its
+// log of changes, which a thread of the store reads ten times a second.
 class Store {
   public:
+    Store() = default;
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+    ~Store();
+
     // `database` is a SQLite file's path or a postgresql:// URL. Runs the
-    // schema's migrations. False with a French message in `error`.
-    bool open(const std::string& database, int connections, std::string& error);
+    // schema's migrations, reads the boards of `boards` (fingerprints) into
+    // memory and starts following the log. False with a French message in
+    // `error`.
+    bool open(const std::string& database, int connections, const std::vector<std::string>& boards,
+              std::string& error);
 
     // Conflict when the name (ignoring case) is taken.
     StoreStatus addPlayer(const std::string& name, const std::string& nameKey,
@@ -37,7 +50,7 @@ class Store {
     StoreStatus bestOf(const std::string& fingerprint, int64_t player, int64_t& run,
                        int32_t& score);
     // 1 + the entries ahead of (score, run): higher scores, and equal ones
-    // that came first.
+    // that came first. From memory, in microseconds, whatever the rank.
     StoreStatus rankOf(const std::string& fingerprint, int32_t score, int64_t run, int64_t& rank);
     StoreStatus boardSize(const std::string& fingerprint, int64_t& total);
     StoreStatus board(const std::string& fingerprint, int64_t offset, int64_t limit,
@@ -51,6 +64,9 @@ class Store {
     // it then keeps, when it has none yet.
     StoreStatus sharedSecret(const std::string& name, const std::string& fresh,
                              std::string& secret);
+
+    // Reads the log of changes once: what the other servers changed.
+    StoreStatus followLog();
 
   private:
     struct Slot {
@@ -70,8 +86,25 @@ class Store {
     bool begin(Slot& slot);
     bool commit(Slot& slot);
     void rollback(Slot& slot);
+    StoreStatus logChange(Slot& slot, const BoardChange& change);
+    // Reads a board into memory unless it is there; false when the database
+    // could not be read. An empty board is kept only when asked to be.
+    bool ensureBoard(const std::string& fingerprint);
+    void follow();
 
     std::vector<std::unique_ptr<Slot>> slots;
     std::mutex mutex;
     std::condition_variable freed;
+    uint64_t nextTicket = 0;    // the turn of the next thread to ask for a connection
+    uint64_t servedTicket = 0;  // the turn served next
+
+    BoardCache boards;
+    std::unordered_set<std::string> keptBoards;  // kept in memory even when empty
+    std::mutex logMutex;                         // one reader of the log at a time
+    int64_t lastFollowedMs = 0;
+    int64_t lastPrunedMs = 0;
+    std::thread follower;
+    std::mutex stopMutex;
+    std::condition_variable stopWake;
+    bool stopping = false;
 };

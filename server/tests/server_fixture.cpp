@@ -128,7 +128,7 @@ void ServerTest::SetUp() {
     ASSERT_TRUE(catalog.load(dataTree(), error, warnings)) << error;
     ASSERT_EQ(catalog.count(), 2);
     const std::string database = freshDatabase(dataTree() + "/test.sqlite");
-    ASSERT_TRUE(store.open(database, 2, error)) << error;
+    ASSERT_TRUE(store.open(database, 2, catalog.fingerprints(), error)) << error;
     ApiSettings settings;
     ASSERT_EQ(store.sharedSecret("tickets", "test secret", settings.ticketSecret), StoreStatus::Ok);
     routes = std::make_unique<ApiRoutes>(catalog, store, settings);

@@ -1,0 +1,105 @@
+#include "board_cache.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+// More skipped numbers than this at once are not waited for.
+constexpr std::size_t MaxGaps = 10000;
+
+}  // namespace
+
+void BoardCache::startAt(int64_t logEnd) {
+    std::unique_lock lock(mutex);
+    lastSeen = std::max<int64_t>(0, logEnd - StartOverlap);
+    gaps.clear();
+}
+
+int64_t BoardCache::readFrom(int64_t nowMs) {
+    std::unique_lock lock(mutex);
+    for (auto gap = gaps.begin(); gap != gaps.end();) {
+        gap = nowMs - gap->second > GapWaitMs ? gaps.erase(gap) : std::next(gap);
+    }
+    return gaps.empty() ? lastSeen : gaps.begin()->first - 1;
+}
+
+void BoardCache::change(BoardIndex& board, const BoardChange& change) {
+    if (change.oldRun != 0) {
+        board.erase(change.oldScore, change.oldRun);
+    }
+    if (change.newRun != 0) {
+        board.insert(change.newScore, change.newRun);
+    }
+}
+
+void BoardCache::apply(const std::vector<BoardChange>& changes, int64_t nowMs) {
+    std::unique_lock lock(mutex);
+    for (const BoardChange& seen : changes) {
+        gaps.erase(seen.id);
+        for (int64_t skipped = lastSeen + 1; skipped < seen.id && gaps.size() < MaxGaps;
+             ++skipped) {
+            gaps.emplace(skipped, nowMs);
+        }
+        lastSeen = std::max(lastSeen, seen.id);
+        const auto board = boards.find(seen.fingerprint);
+        if (board != boards.end()) {
+            change(board->second, seen);
+        }
+    }
+}
+
+void BoardCache::applyOwn(const BoardChange& own) {
+    std::unique_lock lock(mutex);
+    const auto board = boards.find(own.fingerprint);
+    if (board != boards.end()) {
+        change(board->second, own);
+    }
+}
+
+bool BoardCache::loaded(const std::string& fingerprint) const {
+    std::shared_lock lock(mutex);
+    return boards.count(fingerprint) != 0;
+}
+
+void BoardCache::add(const std::string& fingerprint, BoardIndex board) {
+    std::unique_lock lock(mutex);
+    boards.insert_or_assign(fingerprint, std::move(board));
+}
+
+void BoardCache::clear() {
+    std::unique_lock lock(mutex);
+    boards.clear();
+}
+
+bool BoardCache::rankOf(const std::string& fingerprint, int32_t score, int64_t run,
+                        int64_t& rank) const {
+    std::shared_lock lock(mutex);
+    const auto board = boards.find(fingerprint);
+    if (board == boards.end()) {
+        return false;
+    }
+    rank = board->second.rankOf(score, run);
+    return true;
+}
+
+bool BoardCache::size(const std::string& fingerprint, int64_t& total) const {
+    std::shared_lock lock(mutex);
+    const auto board = boards.find(fingerprint);
+    if (board == boards.end()) {
+        return false;
+    }
+    total = board->second.size();
+    return true;
+}
+
+bool BoardCache::entryAt(const std::string& fingerprint, int64_t rank, bool& found, int32_t& score,
+                         int64_t& run) const {
+    std::shared_lock lock(mutex);
+    const auto board = boards.find(fingerprint);
+    if (board == boards.end()) {
+        return false;
+    }
+    found = board->second.entryAt(rank, score, run);
+    return true;
+}
