@@ -70,7 +70,8 @@ trap 'stop_server; [ "${MOSSLANCE_BENCH_INSIDE:-}" = 1 ] || rm -rf "$work"' EXIT
 start_server() {
     rm -f "$work/server.out"  # not to read the last server's port before this one's
     "$server" --data "$data" --listen 127.0.0.1:0 --database "$1" \
-        --submissions-per-minute 1000000 --players-per-minute 1000000 >"$work/server.out" 2>&1 &
+        --submissions-per-minute 1000000 --players-per-minute 1000000 \
+        --reads-per-minute 10000000 --connections-per-address 1000 >"$work/server.out" 2>&1 &
     pid=$!
     port=
     for _ in $(seq 600); do  # a board of a million players is read first

@@ -159,7 +159,8 @@ ApiRoutes::ApiRoutes(const LevelCatalog& catalog, Store& store, const ApiSetting
       settings(settings),
       submissionsByToken(settings.submissionsPerMinute),
       submissionsByAddress(settings.submissionsPerMinute),
-      playersByAddress(settings.playersPerMinute) {}
+      playersByAddress(settings.playersPerMinute),
+      readsByAddress(settings.readsPerMinute) {}
 
 bool ApiRoutes::withinLimit(RateLimiter& limiter, const std::string& key, ApiResponse& refusal) {
     int retryAfter = 0;
@@ -179,6 +180,10 @@ ApiResponse ApiRoutes::handle(const ApiRequest& request) {
     const std::string& method = request.method;
     const std::string& resource = parts[2];
     const std::size_t size = parts.size();
+    ApiResponse refusal;
+    if (method == "GET" && !withinLimit(readsByAddress, request.address, refusal)) {
+        return refusal;
+    }
     if (resource == "players" && size == 3) {
         return method == "POST" ? addPlayer(request) : error(405, "méthode non permise");
     }

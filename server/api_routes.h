@@ -31,6 +31,7 @@ struct ApiSettings {
     std::string ticketSecret;       // signs attempt tickets (Store::sharedSecret)
     int submissionsPerMinute = 30;  // a token's, and an address's
     int playersPerMinute = 10;      // names made from one address
+    int readsPerMinute = 6000;      // other requests from one address, on each server
 };
 
 // The API under /api/v1/: players, runs and boards. Every run is parsed with
@@ -70,4 +71,5 @@ class ApiRoutes {
     RateLimiter submissionsByToken;
     RateLimiter submissionsByAddress;
     RateLimiter playersByAddress;
+    RateLimiter readsByAddress;
 };

@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <sys/socket.h>
 
+#include "connection_guard.h"
 #include "screens/replay_file.h"
 
 namespace {
@@ -26,7 +27,11 @@ HttpSite::~HttpSite() = default;
 
 bool HttpSite::bind(std::string& error) {
     const int workers = options.workers;
-    server->new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
+    const int perAddress = options.connectionsPerAddress;
+    const int64_t requestMs = int64_t{options.requestSeconds} * 1000;
+    server->new_task_queue = [workers, perAddress, requestMs] {
+        return new ConnectionGuard(workers, perAddress, requestMs);
+    };
     server->set_payload_max_length(MaxBodyBytes);
     server->set_read_timeout(ReadTimeoutSeconds, 0);
     server->set_write_timeout(WriteTimeoutSeconds, 0);
@@ -35,7 +40,17 @@ bool HttpSite::bind(std::string& error) {
     // Answers go out at once: Nagle's wait for a delayed ACK costs 40 ms.
     server->set_tcp_nodelay(true);
 
+    // A request without a body has been read whole once its headers have.
+    server->set_pre_routing_handler([](const httplib::Request& request, httplib::Response&) {
+        if (!request.has_header("Content-Length") && !request.has_header("Transfer-Encoding")) {
+            ConnectionGuard::requestRead();
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    server->set_logger(
+        [](const httplib::Request&, const httplib::Response&) { ConnectionGuard::answered(); });
     const auto api = [this](const httplib::Request& request, httplib::Response& response) {
+        ConnectionGuard::requestRead();
         ApiRequest call;
         call.method = request.method;
         call.path = request.path;
@@ -60,6 +75,7 @@ bool HttpSite::bind(std::string& error) {
     server->Patch(pattern, api);
     // httplib's own refusals (a body too large, a bad request line) in JSON too.
     server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+        ConnectionGuard::requestRead();
         if (response.body.empty()) {
             const std::string message = response.status == 413   ? "requête trop grande"
                                         : response.status == 404 ? "adresse inconnue"

@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
                   << "usage : mosslance-server [--data DOSSIER] [--web DOSSIER]"
                      " [--listen HOTE:PORT] [--database FICHIER|postgresql://...]"
                      " [--workers N]\n       [--submissions-per-minute N] [--players-per-minute N]"
+                     " [--reads-per-minute N]\n       [--connections-per-address N]"
+                     " [--request-seconds N]"
                   << std::endl;
         return 2;
     }
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     ApiSettings settings;
     settings.submissionsPerMinute = options.submissionsPerMinute;
     settings.playersPerMinute = options.playersPerMinute;
+    settings.readsPerMinute = options.readsPerMinute;
     if (store.sharedSecret("tickets", randomHex(32), settings.ticketSecret) != StoreStatus::Ok) {
         std::cerr << "mosslance-server : la base ne donne pas la cle des tickets" << std::endl;
         return 1;

@@ -56,11 +56,15 @@ bool parseServerOptions(int argc, const char* const* argv, ServerOptions& option
                 error = "--workers attend un nombre de 1 a 256, pas " + std::string(value);
                 return false;
             }
-        } else if (option == "--submissions-per-minute" || option == "--players-per-minute") {
-            int& limit = option == "--players-per-minute" ? options.playersPerMinute
-                                                          : options.submissionsPerMinute;
-            if (!parseNumber(value, 1, 1000000, limit)) {
-                error = std::string(option) + " attend un nombre de 1 a 1000000, pas " +
+        } else if (int* limit = option == "--submissions-per-minute" ? &options.submissionsPerMinute
+                                : option == "--players-per-minute"   ? &options.playersPerMinute
+                                : option == "--reads-per-minute"     ? &options.readsPerMinute
+                                : option == "--connections-per-address"
+                                    ? &options.connectionsPerAddress
+                                : option == "--request-seconds" ? &options.requestSeconds
+                                                                : nullptr) {
+            if (!parseNumber(value, 1, 10000000, *limit)) {
+                error = std::string(option) + " attend un nombre de 1 a 10000000, pas " +
                         std::string(value);
                 return false;
             }

@@ -22,6 +22,8 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesTheRest) {
         {{"--workers", "0"}, false, "", 0},
         {{"--data"}, false, "", 0},
         {{"--port", "80"}, false, "", 0},
+        {{"--reads-per-minute", "0"}, false, "", 0},
+        {{"--connections-per-address", "-1"}, false, "", 0},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"mosslance-server"};
@@ -39,9 +41,21 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesTheRest) {
         }
     }
     ServerOptions options;
-    const char* argv[] = {"s", "--data", "d", "--web", "w", "--database", "postgresql://x"};
+    const char* argv[] = {"s",
+                          "--data",
+                          "d",
+                          "--web",
+                          "w",
+                          "--database",
+                          "postgresql://x",
+                          "--reads-per-minute",
+                          "120",
+                          "--connections-per-address",
+                          "4"};
     std::string error;
-    ASSERT_TRUE(parseServerOptions(7, argv, options, error));
+    ASSERT_TRUE(parseServerOptions(11, argv, options, error));
+    EXPECT_EQ(options.readsPerMinute, 120);
+    EXPECT_EQ(options.connectionsPerAddress, 4);
     EXPECT_EQ(options.dataDir, "d");
     EXPECT_EQ(options.webDir, "w");
     EXPECT_TRUE(isPostgresUrl(options.database));

@@ -29,13 +29,16 @@ stop_all() {
 }
 trap 'stop_all; [ "${MOSSLANCE_INSIDE_POSTGRES:-}" = 1 ] || rm -rf "$work"' EXIT
 
-# Starts a server named $1 on database $2; sets port and pid.
+# Starts a server named $1 on database $2, with the options that follow;
+# sets port and pid. Every client here comes from one address.
 start_server() {
     local name=$1 database=$2
+    shift 2
     rm -f "$work/$name.out"  # not to read an earlier server's port before this one's
     "$server" --data "$work/tree" --web "$work/web" --listen 127.0.0.1:0 \
         --database "$database" --workers 8 --submissions-per-minute 100000 \
-        --players-per-minute 100000 >"$work/$name.out" 2>"$work/$name.err" &
+        --players-per-minute 100000 --reads-per-minute 100000 --connections-per-address 1000 \
+        "$@" >"$work/$name.out" 2>"$work/$name.err" &
     pid=$!
     pids+=("$pid")
     port=
@@ -179,6 +182,54 @@ check_uploads() {
     stop_server "$label-uploads" "$uploading"
 }
 
+# A client that sends a byte every half second is told 408 once its request
+# has taken longer than allowed, and others are served meanwhile; one
+# address holding too many connections has the next refused, and one asking
+# too often is told when to come back.
+check_guards() {
+    local database=$1 label=$2
+    start_server "$label-guards" "$database" --request-seconds 2 --connections-per-address 4 \
+        --reads-per-minute 40 || return
+    local guarded=$pid answer started elapsed
+    started=$(date +%s%N)
+    answer=$(
+        exec 3<>"/dev/tcp/127.0.0.1/$port"
+        (for c in G E T ' ' / a p i; do printf %s "$c" >&3; sleep 0.5; done) >/dev/null 2>&1 &
+        timeout 8 head -n 1 <&3
+    )
+    elapsed=$((($(date +%s%N) - started) / 1000000))
+    [[ "$answer" == "HTTP/1.1 408"* ]] || fail "$label: a byte every half second got: $answer"
+    [ "$elapsed" -lt 4000 ] || fail "$label: the slow client was cut after $elapsed ms"
+    (
+        exec 3<>"/dev/tcp/127.0.0.1/$port"
+        printf G >&3
+        sleep 1.5
+    ) &
+    local slow=$!
+    sleep 0.3
+    answer=$(curl -s -o /dev/null -w '%{http_code} %{time_total}' "http://127.0.0.1:$port/api/v1/levels/0")
+    [[ "$answer" == "200 0."* ]] || fail "$label: beside a slow client, a request got: $answer"
+    wait "$slow"
+    local held=()
+    for _ in 1 2 3 4; do
+        exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+        held+=("$fd")
+    done
+    sleep 0.2
+    answer=$(api GET "$port" /api/v1/levels/0)
+    [ "$(tail -n 1 <<<"$answer")" = 503 ] || fail "$label: a fifth connection at once got: $answer"
+    for fd in "${held[@]}"; do exec {fd}>&-; done
+    sleep 0.3
+    local codes
+    codes=$(for _ in $(seq 45); do
+        curl -s -o /dev/null -w '%{http_code}\n' "http://127.0.0.1:$port/api/v1/levels/0"
+    done | sort | uniq -c | tr -s ' \n' ' ')
+    [[ "$codes" == *" 429"* ]] || fail "$label: 45 reads in a few seconds got: $codes"
+    curl -s -D - -o /dev/null "http://127.0.0.1:$port/api/v1/levels/0" | grep -qi '^Retry-After: [0-9]' ||
+        fail "$label: a 429 without Retry-After"
+    stop_server "$label-guards" "$guarded"
+}
+
 # Two servers on one PostgreSQL: a run sent to one is ranked, listed and
 # downloadable from the other at once.
 check_two_processes() {
@@ -217,6 +268,7 @@ printf 'la page' >"$work/web/index.html"
 check_lifecycle "$work/leaderboard.sqlite" sqlite
 check_kill "$work/leaderboard.sqlite" sqlite
 check_uploads "$work/leaderboard.sqlite" sqlite
+check_guards "$work/leaderboard.sqlite" sqlite
 
 if ! command -v pg_virtualenv >/dev/null || ! command -v initdb >/dev/null &&
     ! ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1; then
