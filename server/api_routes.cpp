@@ -157,18 +157,39 @@ ApiRoutes::ApiRoutes(const LevelCatalog& catalog, Store& store, const ApiSetting
       catalog(catalog),
       store(store),
       settings(settings),
-      submissionsByToken(settings.submissionsPerMinute),
-      submissionsByAddress(settings.submissionsPerMinute),
-      playersByAddress(settings.playersPerMinute),
       readsByAddress(settings.readsPerMinute) {}
+
+namespace {
+
+ApiResponse tooMany(int retryAfter) {
+    ApiResponse refusal =
+        error(429, "trop de requêtes, réessayez dans " + std::to_string(retryAfter) + " s");
+    refusal.retryAfter = retryAfter;
+    return refusal;
+}
+
+}  // namespace
 
 bool ApiRoutes::withinLimit(RateLimiter& limiter, const std::string& key, ApiResponse& refusal) {
     int retryAfter = 0;
     if (limiter.allow(key, clock(), retryAfter)) {
         return true;
     }
-    refusal = error(429, "trop de requêtes, réessayez dans " + std::to_string(retryAfter) + " s");
-    refusal.retryAfter = retryAfter;
+    refusal = tooMany(retryAfter);
+    return false;
+}
+
+bool ApiRoutes::withinSharedLimit(const std::string& key, int perMinute, ApiResponse& refusal) {
+    const int64_t now = clock();
+    int64_t count = 0;
+    if (store.countAction(key, now / 60000, count) != StoreStatus::Ok) {
+        refusal = unavailable();
+        return false;
+    }
+    if (count <= perMinute) {
+        return true;
+    }
+    refusal = tooMany(static_cast<int>(60 - now / 1000 % 60));
     return false;
 }
 
@@ -240,7 +261,7 @@ bool ApiRoutes::authenticate(const ApiRequest& request, PlayerRow& player, ApiRe
 ApiResponse ApiRoutes::addPlayer(const ApiRequest& request) {
     json body;
     ApiResponse refusal;
-    if (!withinLimit(playersByAddress, request.address, refusal) ||
+    if (!withinSharedLimit("noms " + request.address, settings.playersPerMinute, refusal) ||
         !parseBody(request.body, {"name"}, body, refusal)) {
         return refusal;
     }
@@ -285,8 +306,9 @@ ApiResponse ApiRoutes::submitRun(const ApiRequest& request) {
     }
     json body;
     int32_t index = 0;
-    if (!withinLimit(submissionsByToken, std::to_string(player.id), refusal) ||
-        !withinLimit(submissionsByAddress, request.address, refusal) ||
+    if (!withinSharedLimit("runs joueur " + std::to_string(player.id),
+                           settings.submissionsPerMinute, refusal) ||
+        !withinSharedLimit("runs " + request.address, settings.submissionsPerMinute, refusal) ||
         !parseBody(request.body, {"level", "replay", "ticket"}, body, refusal) ||
         !levelOf(body, catalog, index, refusal)) {
         return refusal;

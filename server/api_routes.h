@@ -53,6 +53,8 @@ class ApiRoutes {
     ApiResponse newAttempt(const ApiRequest& request);
     // Whether `key` may act once more under `limiter`; else the 429 to give.
     bool withinLimit(RateLimiter& limiter, const std::string& key, ApiResponse& refusal);
+    // The same, counted in the database: for every server on it at once.
+    bool withinSharedLimit(const std::string& key, int perMinute, ApiResponse& refusal);
     ApiResponse runText(const std::string& id);
     ApiResponse level(const ApiRequest& request, const std::string& index);
     ApiResponse top(const ApiRequest& request, const std::string& index);
@@ -68,8 +70,5 @@ class ApiRoutes {
     const LevelCatalog& catalog;
     Store& store;
     ApiSettings settings;
-    RateLimiter submissionsByToken;
-    RateLimiter submissionsByAddress;
-    RateLimiter playersByAddress;
-    RateLimiter readsByAddress;
+    RateLimiter readsByAddress;  // on this server alone: reads cost the database little
 };

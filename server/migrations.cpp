@@ -54,17 +54,23 @@ const std::vector<Migration>& migrations() {
         // order in memory and reads the others' changes here. Sizes and
         // per-score counts are then the memory's to give. SQLite's
         // AUTOINCREMENT never gives a number twice, even once the log is pruned.
+        // And what each token and address did in each minute, so that every
+        // server on the database counts against one limit.
         {5,
          "CREATE TABLE board_log (id INTEGER PRIMARY KEY AUTOINCREMENT,"
          " fingerprint TEXT NOT NULL, old_score INTEGER NOT NULL, old_run INTEGER NOT NULL,"
          " new_score INTEGER NOT NULL, new_run INTEGER NOT NULL, at INTEGER NOT NULL);"
          "CREATE INDEX board_log_at ON board_log (at);"
-         "DROP TABLE board_scores; DROP TABLE board_sizes;",
+         "DROP TABLE board_scores; DROP TABLE board_sizes;"
+         "CREATE TABLE rate_counts (key TEXT NOT NULL, minute INTEGER NOT NULL,"
+         " count INTEGER NOT NULL, PRIMARY KEY (key, minute));",
          "CREATE TABLE board_log (id BIGSERIAL PRIMARY KEY,"
          " fingerprint TEXT NOT NULL, old_score INTEGER NOT NULL, old_run BIGINT NOT NULL,"
          " new_score INTEGER NOT NULL, new_run BIGINT NOT NULL, at BIGINT NOT NULL);"
          "CREATE INDEX board_log_at ON board_log (at);"
-         "DROP TABLE board_scores; DROP TABLE board_sizes;"},
+         "DROP TABLE board_scores; DROP TABLE board_sizes;"
+         "CREATE TABLE rate_counts (key TEXT NOT NULL, minute BIGINT NOT NULL,"
+         " count INTEGER NOT NULL, PRIMARY KEY (key, minute));"},
     };
     return steps;
 }

@@ -22,6 +22,8 @@ enum class SqlQuery {
     LogEnd,
     LogSince,
     PruneLog,
+    CountAction,
+    PruneCounts,
     BoardPage,
     BestOf,
     BoardAbove,

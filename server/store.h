@@ -65,6 +65,10 @@ class Store {
     StoreStatus sharedSecret(const std::string& name, const std::string& fresh,
                              std::string& secret);
 
+    // Counts one more action of `key` in `minute` (of the clock), for every
+    // server on the database, and gives how many it has made in it.
+    StoreStatus countAction(const std::string& key, int64_t minute, int64_t& count);
+
     // Reads the log of changes once: what the other servers changed.
     StoreStatus followLog();
 

@@ -117,8 +117,21 @@ StoreStatus Store::followLog() {
     if (now - lastPrunedMs > PruneEveryMs) {
         lastPrunedMs = now;
         one(SqlQuery::PruneLog, {now - LogKeptMs}, nullptr);
+        one(SqlQuery::PruneCounts, {now / 60000 - 1}, nullptr);
     }
     return StoreStatus::Ok;
+}
+
+StoreStatus Store::countAction(const std::string& key, int64_t minute, int64_t& count) {
+    SqlRows rows;
+    const StoreStatus status = one(SqlQuery::CountAction, {key, minute}, &rows);
+    if (status == StoreStatus::Ok && (rows.empty() || rows[0].empty())) {
+        return StoreStatus::Failed;
+    }
+    if (status == StoreStatus::Ok) {
+        count = sqlNumber(rows[0][0]);
+    }
+    return status;
 }
 
 void Store::follow() {

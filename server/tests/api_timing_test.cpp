@@ -60,6 +60,15 @@ TEST_F(ServerTest, SubmissionsAreLimitedPerTokenAndPerAddress) {
     }
     const Answer flooded = submit(ana, 0, run);
     EXPECT_EQ(flooded.status, 429);
+    // Another server on the same database counts against the same limit.
+    ApiSettings shared;
+    ASSERT_EQ(store.sharedSecret("tickets", "", shared.ticketSecret), StoreStatus::Ok);
+    ApiRoutes otherServer(catalog, store, shared);
+    otherServer.clock = [this] { return now; };
+    ApiRequest again{"POST",  "/api/v1/runs",
+                     {},      "Bearer " + ana.token,
+                     address, json{{"level", 0}, {"replay", run}}.dump()};
+    EXPECT_EQ(otherServer.handle(again).status, 429);
     address = "192.0.2.2";  // another address does not free the token
     EXPECT_EQ(submit(ana, 0, run).status, 429);
     const Player bea = newPlayer("Béa");  // nor does another token free the address
