@@ -179,10 +179,11 @@ bool ApiRoutes::withinLimit(RateLimiter& limiter, const std::string& key, ApiRes
     return false;
 }
 
-bool ApiRoutes::withinSharedLimit(const std::string& key, int perMinute, ApiResponse& refusal) {
+bool ApiRoutes::withinSharedLimit(const std::string& key, const std::string& other, int perMinute,
+                                  ApiResponse& refusal) {
     const int64_t now = clock();
     int64_t count = 0;
-    if (store.countAction(key, now / 60000, count) != StoreStatus::Ok) {
+    if (store.countAction(key, other, now / 60000, count) != StoreStatus::Ok) {
         refusal = unavailable();
         return false;
     }
@@ -261,7 +262,7 @@ bool ApiRoutes::authenticate(const ApiRequest& request, PlayerRow& player, ApiRe
 ApiResponse ApiRoutes::addPlayer(const ApiRequest& request) {
     json body;
     ApiResponse refusal;
-    if (!withinSharedLimit("noms " + request.address, settings.playersPerMinute, refusal) ||
+    if (!withinSharedLimit("noms " + request.address, "", settings.playersPerMinute, refusal) ||
         !parseBody(request.body, {"name"}, body, refusal)) {
         return refusal;
     }
@@ -306,9 +307,8 @@ ApiResponse ApiRoutes::submitRun(const ApiRequest& request) {
     }
     json body;
     int32_t index = 0;
-    if (!withinSharedLimit("runs joueur " + std::to_string(player.id),
+    if (!withinSharedLimit("runs joueur " + std::to_string(player.id), "runs " + request.address,
                            settings.submissionsPerMinute, refusal) ||
-        !withinSharedLimit("runs " + request.address, settings.submissionsPerMinute, refusal) ||
         !parseBody(request.body, {"level", "replay", "ticket"}, body, refusal) ||
         !levelOf(body, catalog, index, refusal)) {
         return refusal;

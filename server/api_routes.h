@@ -54,7 +54,9 @@ class ApiRoutes {
     // Whether `key` may act once more under `limiter`; else the 429 to give.
     bool withinLimit(RateLimiter& limiter, const std::string& key, ApiResponse& refusal);
     // The same, counted in the database: for every server on it at once.
-    bool withinSharedLimit(const std::string& key, int perMinute, ApiResponse& refusal);
+    // With `other`, both keys act, each under the limit.
+    bool withinSharedLimit(const std::string& key, const std::string& other, int perMinute,
+                           ApiResponse& refusal);
     ApiResponse runText(const std::string& id);
     ApiResponse level(const ApiRequest& request, const std::string& index);
     ApiResponse top(const ApiRequest& request, const std::string& index);

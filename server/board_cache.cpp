@@ -49,14 +49,6 @@ void BoardCache::apply(const std::vector<BoardChange>& changes, int64_t nowMs) {
     }
 }
 
-void BoardCache::applyOwn(const BoardChange& own) {
-    std::unique_lock lock(mutex);
-    const auto board = boards.find(own.fingerprint);
-    if (board != boards.end()) {
-        change(board->second, own);
-    }
-}
-
 bool BoardCache::loaded(const std::string& fingerprint) const {
     std::shared_lock lock(mutex);
     return boards.count(fingerprint) != 0;

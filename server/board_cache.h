@@ -44,9 +44,6 @@ class BoardCache {
     int64_t readFrom(int64_t nowMs);
     // Changes read from the log, in order.
     void apply(const std::vector<BoardChange>& changes, int64_t nowMs);
-    // A change this server has just made, for its next answer; the log's
-    // read applies it again, which changes nothing.
-    void applyOwn(const BoardChange& change);
 
     bool loaded(const std::string& fingerprint) const;
     // A board read whole from the database; changes of it read before then

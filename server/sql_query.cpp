@@ -33,6 +33,8 @@ const char* sqlText(SqlQuery query) {
         "DELETE FROM board_log WHERE at < $1",
         "INSERT INTO rate_counts (key, minute, count) VALUES ($1, $2, 1) ON CONFLICT (key, minute)"
         " DO UPDATE SET count = rate_counts.count + 1 RETURNING count",
+        "INSERT INTO rate_counts (key, minute, count) VALUES ($1, $2, 1), ($3, $2, 1)"
+        " ON CONFLICT (key, minute) DO UPDATE SET count = rate_counts.count + 1 RETURNING count",
         "DELETE FROM rate_counts WHERE minute < $1",
         // A board in board order, a page at a time from after a (score, run).
         // "score <= $2" bounds the index's range, so each page starts where

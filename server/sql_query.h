@@ -23,6 +23,7 @@ enum class SqlQuery {
     LogSince,
     PruneLog,
     CountAction,
+    CountTwoActions,
     PruneCounts,
     BoardPage,
     BestOf,

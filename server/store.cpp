@@ -140,7 +140,6 @@ StoreStatus Store::deletePlayer(int64_t id) {
     if (status == StoreStatus::Ok) {
         status = exec(slot, SqlQuery::BestsOfPlayer, {id}, &bests);
     }
-    std::vector<BoardChange> gone;
     for (const std::vector<std::string>& row : bests) {
         if (status == StoreStatus::Ok && row.size() == 3) {
             BoardChange change;
@@ -148,7 +147,6 @@ StoreStatus Store::deletePlayer(int64_t id) {
             change.oldScore = number32(row[1]);
             change.oldRun = sqlNumber(row[2]);
             status = logChange(slot, change);
-            gone.push_back(change);
         }
     }
     for (const SqlQuery query :
@@ -165,9 +163,7 @@ StoreStatus Store::deletePlayer(int64_t id) {
     }
     release(slot);
     if (status == StoreStatus::Ok) {
-        for (const BoardChange& change : gone) {
-            boards.applyOwn(change);
-        }
+        followLog();  // the next answer of this server ranks without them
     }
     return status;
 }
@@ -194,6 +190,10 @@ StoreStatus Store::keepRun(RunRow& run, bool& improved, int64_t& bestRun, int32_
     if (improved) {
         bestRun = run.id;
         bestScore = run.score;
+        // In this server's order before it answers: the log is applied in
+        // its order alone, so that a read of it that started before this
+        // change cannot undo it afterwards.
+        followLog();
         return StoreStatus::Ok;
     }
     run.id = 0;
@@ -252,8 +252,6 @@ StoreStatus Store::keepRunOnce(Slot& slot, RunRow& run, bool& improved) {
     }
     if (!improved) {
         rollback(slot);
-    } else {
-        boards.applyOwn(change);
     }
     return status;
 }

@@ -66,8 +66,11 @@ class Store {
                              std::string& secret);
 
     // Counts one more action of `key` in `minute` (of the clock), for every
-    // server on the database, and gives how many it has made in it.
-    StoreStatus countAction(const std::string& key, int64_t minute, int64_t& count);
+    // server on the database, and gives how many it has made in it. With
+    // `other` (a different key), counts one for each in one write and gives
+    // the larger count.
+    StoreStatus countAction(const std::string& key, const std::string& other, int64_t minute,
+                            int64_t& count);
 
     // Reads the log of changes once: what the other servers changed.
     StoreStatus followLog();

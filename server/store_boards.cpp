@@ -1,6 +1,7 @@
 // The store's boards in memory: read from the database, and kept up to date
 // from its log of changes by a thread of their own.
 
+#include <algorithm>
 #include <chrono>
 
 #include "store.h"
@@ -122,14 +123,18 @@ StoreStatus Store::followLog() {
     return StoreStatus::Ok;
 }
 
-StoreStatus Store::countAction(const std::string& key, int64_t minute, int64_t& count) {
+StoreStatus Store::countAction(const std::string& key, const std::string& other, int64_t minute,
+                               int64_t& count) {
     SqlRows rows;
-    const StoreStatus status = one(SqlQuery::CountAction, {key, minute}, &rows);
+    const StoreStatus status = other.empty()
+                                   ? one(SqlQuery::CountAction, {key, minute}, &rows)
+                                   : one(SqlQuery::CountTwoActions, {key, minute, other}, &rows);
     if (status == StoreStatus::Ok && (rows.empty() || rows[0].empty())) {
         return StoreStatus::Failed;
     }
-    if (status == StoreStatus::Ok) {
-        count = sqlNumber(rows[0][0]);
+    count = 0;
+    for (const std::vector<std::string>& row : rows) {
+        count = std::max(count, row.empty() ? 0 : sqlNumber(row[0]));
     }
     return status;
 }

@@ -207,8 +207,9 @@ check_guards() {
     ) &
     local slow=$!
     sleep 0.3
+    # Answered before the slow client is cut (2 s), not after it.
     answer=$(curl -s -o /dev/null -w '%{http_code} %{time_total}' "http://127.0.0.1:$port/api/v1/levels/0")
-    [[ "$answer" == "200 0."* ]] || fail "$label: beside a slow client, a request got: $answer"
+    [[ "$answer" =~ ^200\ [01]\. ]] || fail "$label: beside a slow client, a request got: $answer"
     wait "$slow"
     local held=()
     for _ in 1 2 3 4; do
