@@ -138,7 +138,7 @@ if [ "${MOSSLANCE_BENCH_INSIDE:-}" = 1 ]; then
     seed_numbers() { echo "INSERT INTO n SELECT generate_series(1, 1000000);"; }
     # As after any bulk load: the rows' visibility settled and the planner's
     # statistics taken, rather than left to the first readers.
-    after_seed() { echo "VACUUM ANALYZE;"; }
+    after_seed() { echo "VACUUM ANALYZE; CHECKPOINT;"; }
     bench_database postgresql:// PostgreSQL psql -q -v ON_ERROR_STOP=1
     exit 0
 fi

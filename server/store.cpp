@@ -86,24 +86,67 @@ StoreStatus Store::exec(Slot& slot, SqlQuery query, const std::vector<SqlParam>&
                        : slot.pg->exec(query, params, rows, changes);
 }
 
+namespace {
+
+// The statements that write outside a transaction.
+bool writes(SqlQuery query) {
+    return query == SqlQuery::InsertPlayer || query == SqlQuery::CountAction ||
+           query == SqlQuery::CountTwoActions || query == SqlQuery::InsertSecret ||
+           query == SqlQuery::PruneLog || query == SqlQuery::PruneCounts;
+}
+
+}  // namespace
+
 StoreStatus Store::one(SqlQuery query, const std::vector<SqlParam>& params, SqlRows* rows,
                        int64_t* changes) {
     Slot& slot = acquire();
+    std::unique_lock<std::mutex> writing(sqliteWrites, std::defer_lock);
+    if (slot.sqlite && writes(query)) {
+        writing.lock();
+    }
     const StoreStatus status = exec(slot, query, params, rows, changes);
+    if (writing.owns_lock()) {
+        writing.unlock();
+    }
     release(slot);
     return status;
 }
 
+// SQLite writes one transaction at a time, and a connection that finds the
+// file locked sleeps and tries again, in steps of up to 100 ms. This server's
+// own writers wait their turn here instead, woken as soon as it comes.
 bool Store::begin(Slot& slot) {
-    return slot.sqlite ? slot.sqlite->begin() : slot.pg->begin();
+    if (!slot.sqlite) {
+        return slot.pg->begin();
+    }
+    slot.writing = std::unique_lock<std::mutex>(sqliteWrites);
+    if (!slot.sqlite->begin()) {
+        slot.writing.unlock();
+        return false;
+    }
+    return true;
 }
 
 bool Store::commit(Slot& slot) {
-    return slot.sqlite ? slot.sqlite->commit() : slot.pg->commit();
+    if (!slot.sqlite) {
+        return slot.pg->commit();
+    }
+    const bool done = slot.sqlite->commit();
+    if (done && slot.writing.owns_lock()) {
+        slot.writing.unlock();
+    }
+    return done;
 }
 
 void Store::rollback(Slot& slot) {
-    slot.sqlite ? slot.sqlite->rollback() : slot.pg->rollback();
+    if (!slot.sqlite) {
+        slot.pg->rollback();
+        return;
+    }
+    slot.sqlite->rollback();
+    if (slot.writing.owns_lock()) {
+        slot.writing.unlock();
+    }
 }
 
 StoreStatus Store::addPlayer(const std::string& name, const std::string& nameKey,

@@ -80,6 +80,7 @@ class Store {
         std::unique_ptr<SqliteDatabase> sqlite;
         std::unique_ptr<PgDatabase> pg;
         bool busy = false;
+        std::unique_lock<std::mutex> writing;  // a SQLite transaction's turn to write
     };
     Slot& acquire();
     void release(Slot& slot);
@@ -104,6 +105,7 @@ class Store {
     std::condition_variable freed;
     uint64_t nextTicket = 0;    // the turn of the next thread to ask for a connection
     uint64_t servedTicket = 0;  // the turn served next
+    std::mutex sqliteWrites;    // one of this server's SQLite writers at a time
 
     BoardCache boards;
     std::unordered_set<std::string> keptBoards;  // kept in memory even when empty
