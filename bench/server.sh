@@ -63,7 +63,11 @@ LUA
 
 pid=
 stop_server() {
-    [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    if [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null; then
+        local status=0
+        wait "$pid" 2>/dev/null || status=$?
+        [ "$status" = 0 ] || echo "the server ended with status $status: $(tail -n 3 "$work/server.out")" >&2
+    fi
     pid=
 }
 trap 'stop_server; [ "${MOSSLANCE_BENCH_INSIDE:-}" = 1 ] || rm -rf "$work"' EXIT

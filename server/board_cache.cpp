@@ -24,13 +24,14 @@ int64_t BoardCache::readFrom(int64_t nowMs) {
     return gaps.empty() ? lastSeen : gaps.begin()->first - 1;
 }
 
-void BoardCache::change(BoardIndex& board, const BoardChange& change) {
+void BoardCache::change(Board& board, const BoardChange& change) {
     if (change.oldRun != 0) {
-        board.erase(change.oldScore, change.oldRun);
+        board.order.erase(change.oldScore, change.oldRun);
     }
     if (change.newRun != 0) {
-        board.insert(change.newScore, change.newRun);
+        board.order.insert(change.newScore, change.newRun);
     }
+    board.firstPages.clear();
 }
 
 void BoardCache::apply(const std::vector<BoardChange>& changes, int64_t nowMs) {
@@ -45,6 +46,7 @@ void BoardCache::apply(const std::vector<BoardChange>& changes, int64_t nowMs) {
         const auto board = boards.find(seen.fingerprint);
         if (board != boards.end()) {
             change(board->second, seen);
+            board->second.version = ++lastVersion;
         }
     }
 }
@@ -56,7 +58,10 @@ bool BoardCache::loaded(const std::string& fingerprint) const {
 
 void BoardCache::add(const std::string& fingerprint, BoardIndex board) {
     std::unique_lock lock(mutex);
-    boards.insert_or_assign(fingerprint, std::move(board));
+    Board& kept = boards[fingerprint];
+    kept.order = std::move(board);
+    kept.version = ++lastVersion;
+    kept.firstPages.clear();
 }
 
 void BoardCache::clear() {
@@ -71,7 +76,7 @@ bool BoardCache::rankOf(const std::string& fingerprint, int32_t score, int64_t r
     if (board == boards.end()) {
         return false;
     }
-    rank = board->second.rankOf(score, run);
+    rank = board->second.order.rankOf(score, run);
     return true;
 }
 
@@ -81,7 +86,7 @@ bool BoardCache::size(const std::string& fingerprint, int64_t& total) const {
     if (board == boards.end()) {
         return false;
     }
-    total = board->second.size();
+    total = board->second.order.size();
     return true;
 }
 
@@ -92,6 +97,32 @@ bool BoardCache::entryAt(const std::string& fingerprint, int64_t rank, bool& fou
     if (board == boards.end()) {
         return false;
     }
-    found = board->second.entryAt(rank, score, run);
+    found = board->second.order.entryAt(rank, score, run);
     return true;
+}
+
+bool BoardCache::firstPage(const std::string& fingerprint, int64_t limit,
+                           std::vector<BoardEntry>& entries, uint64_t& version) const {
+    std::shared_lock lock(mutex);
+    const auto board = boards.find(fingerprint);
+    if (board == boards.end()) {
+        version = 0;
+        return false;
+    }
+    version = board->second.version;
+    const auto page = board->second.firstPages.find(limit);
+    if (page == board->second.firstPages.end()) {
+        return false;
+    }
+    entries = page->second;
+    return true;
+}
+
+void BoardCache::keepFirstPage(const std::string& fingerprint, int64_t limit, uint64_t version,
+                               const std::vector<BoardEntry>& entries) {
+    std::unique_lock lock(mutex);
+    const auto board = boards.find(fingerprint);
+    if (board != boards.end() && board->second.version == version) {
+        board->second.firstPages[limit] = entries;
+    }
 }

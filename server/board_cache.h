@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board_index.h"
+#include "store_rows.h"
 
 // A change of one entry of a board, as the database's log of changes keeps
 // it: the entry that left (run 0 when none did) and the one that came (run 0
@@ -60,11 +61,27 @@ class BoardCache {
     bool entryAt(const std::string& fingerprint, int64_t rank, bool& found, int32_t& score,
                  int64_t& run) const;
 
+    // A board's first `limit` entries as the database last gave them, while
+    // the board has not changed since: the top 10 is what most requests ask
+    // for. False (with the board's version, to keep a page read now under)
+    // when there is none.
+    bool firstPage(const std::string& fingerprint, int64_t limit, std::vector<BoardEntry>& entries,
+                   uint64_t& version) const;
+    // Keeps a page read at `version`, unless the board changed meanwhile.
+    void keepFirstPage(const std::string& fingerprint, int64_t limit, uint64_t version,
+                       const std::vector<BoardEntry>& entries);
+
   private:
-    static void change(BoardIndex& board, const BoardChange& change);
+    struct Board {
+        BoardIndex order;
+        uint64_t version = 0;  // changes with each change, never back to an earlier one
+        std::unordered_map<int64_t, std::vector<BoardEntry>> firstPages;  // by their limit
+    };
+    static void change(Board& board, const BoardChange& change);
 
     mutable std::shared_mutex mutex;
-    std::unordered_map<std::string, BoardIndex> boards;
+    std::unordered_map<std::string, Board> boards;
+    uint64_t lastVersion = 0;
     int64_t lastSeen = 0;
     std::map<int64_t, int64_t> gaps;  // a skipped number, and when it was first missed
 };

@@ -352,10 +352,19 @@ StoreStatus Store::board(const std::string& fingerprint, int64_t offset, int64_t
     if (!found) {
         return StoreStatus::Ok;
     }
+    uint64_t version = 0;
+    if (offset == 0 && boards.firstPage(fingerprint, limit, entries, version)) {
+        return StoreStatus::Ok;
+    }
     SqlRows rows;
-    const StoreStatus status =
-        one(SqlQuery::BoardFrom, {fingerprint, int64_t{score}, run, limit}, &rows);
-    return status == StoreStatus::Ok ? appendEntries(rows, offset + 1, 1, entries) : status;
+    StoreStatus status = one(SqlQuery::BoardFrom, {fingerprint, int64_t{score}, run, limit}, &rows);
+    if (status == StoreStatus::Ok) {
+        status = appendEntries(rows, offset + 1, 1, entries);
+    }
+    if (status == StoreStatus::Ok && offset == 0 && version != 0) {
+        boards.keepFirstPage(fingerprint, limit, version, entries);
+    }
+    return status;
 }
 
 StoreStatus Store::around(const std::string& fingerprint, int32_t score, int64_t run, int64_t rank,

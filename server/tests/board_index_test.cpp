@@ -121,4 +121,15 @@ TEST(BoardCache, FollowsTheLogFromAnyPointAndWaitsForSkippedNumbers) {
     int64_t total = 0;
     ASSERT_TRUE(cache.size("b", total));
     EXPECT_EQ(total, 1);  // 11 (150); 12 came and was deleted
+
+    // A first page is kept only while its board has not changed since it was read.
+    std::vector<BoardEntry> page(1);
+    uint64_t readAt = 0;
+    EXPECT_FALSE(cache.firstPage("b", 10, page, readAt));
+    cache.apply({log[3]}, 3000);  // a change while the page was being read
+    cache.keepFirstPage("b", 10, readAt, page);
+    EXPECT_FALSE(cache.firstPage("b", 10, page, readAt));
+    cache.keepFirstPage("b", 10, readAt, page);
+    EXPECT_TRUE(cache.firstPage("b", 10, page, readAt));
+    EXPECT_FALSE(cache.firstPage("b", 5, page, readAt)) << "another limit, another page";
 }
