@@ -6,9 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,33 +49,19 @@ TEST(CrashSafeSaves, AKilledWriterLeavesWholeFilesAndNoRunForTheWrongRecord) {
     int32_t lastRecord = FirstRecord;
     int apart = 0;
     for (int kill = 0; kill < Kills; ++kill) {
-        int written[2];
-        ASSERT_EQ(pipe(written), 0);
-        const pid_t writer = fork();
-        ASSERT_GE(writer, 0);
-        if (writer == 0) {
-            // Beats the record over and over, as one level end after another
-            // would, until it is killed; says when the first save is done, so
-            // that the kill lands among the others however slow this build
-            // or the disk is at the moment.
-            for (int32_t score = lastRecord + 1;; ++score) {
-                const ReplayData run = runOfScore(score);
-                saveRecord(0, score, &run, files);
-                if (score == lastRecord + 1) {
-                    const char done = 1;
-                    (void)!write(written[1], &done, 1);
+        // Beats the record over and over, as one level end after another
+        // would, until it is killed.
+        ASSERT_TRUE(killWriterMidway(
+            [&](const std::function<void()>& firstDone) {
+                for (int32_t score = lastRecord + 1;; ++score) {
+                    const ReplayData run = runOfScore(score);
+                    saveRecord(0, score, &run, files);
+                    if (score == lastRecord + 1) {
+                        firstDone();
+                    }
                 }
-            }
-        }
-        close(written[1]);
-        char done = 0;
-        ASSERT_EQ(read(written[0], &done, 1), 1);
-        close(written[0]);
-        usleep(static_cast<useconds_t>(microseconds(random)));
-        ::kill(writer, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(writer, &status, 0), writer);
-        ASSERT_TRUE(WIFSIGNALED(status));
+            },
+            microseconds(random)));
 
         // The records file holds the exact square of a record never lower
         // than the last one seen.

@@ -2,9 +2,6 @@
 // kept in "Save/progres.txt" between runs, whatever happens to the writer.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <random>
 #include <string>
@@ -77,28 +74,17 @@ TEST(Progress, AKilledWriterLosesNoAttempt) {
     std::uniform_int_distribution<int> microseconds(0, 2000);
     int32_t attemptsBefore = 0;
     for (int kill = 0; kill < 60; ++kill) {
-        int written[2];
-        ASSERT_EQ(pipe(written), 0);
-        const pid_t writer = fork();
-        ASSERT_GE(writer, 0);
-        if (writer == 0) {
-            ProgressData progress{};
-            for (int i = 0;; ++i) {
-                countAttempt(3, i % 101, progress);
-                if (i == 0) {
-                    const char done = 1;
-                    (void)!write(written[1], &done, 1);
+        ASSERT_TRUE(killWriterMidway(
+            [](const std::function<void()>& firstDone) {
+                ProgressData progress{};
+                for (int i = 0;; ++i) {
+                    countAttempt(3, i % 101, progress);
+                    if (i == 0) {
+                        firstDone();
+                    }
                 }
-            }
-        }
-        close(written[1]);
-        char done = 0;
-        ASSERT_EQ(read(written[0], &done, 1), 1);
-        close(written[0]);
-        usleep(static_cast<useconds_t>(microseconds(random)));
-        ::kill(writer, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(writer, &status, 0), writer);
+            },
+            microseconds(random)));
         const int32_t attempts = readProgress()[3].attempts;
         ASSERT_GT(attempts, attemptsBefore)
             << "after kill " << kill << ": " << readFile(ProgressPath);

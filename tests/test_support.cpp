@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -178,4 +180,31 @@ std::string keysOf(const std::deque<SDL_Event>& keys) {
         text += name;
     }
     return text;
+}
+
+bool killWriterMidway(const std::function<void(const std::function<void()>& firstDone)>& writer,
+                      int delayMicroseconds) {
+    int written[2];
+    if (pipe(written) != 0) {
+        return false;
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        return false;
+    }
+    if (child == 0) {
+        writer([&written] {
+            const char done = 1;
+            (void)!write(written[1], &done, 1);
+        });
+        _exit(0);  // a writer that stopped by itself: not killed midway
+    }
+    close(written[1]);
+    char done = 0;
+    const bool started = read(written[0], &done, 1) == 1;
+    close(written[0]);
+    usleep(static_cast<useconds_t>(delayMicroseconds));
+    kill(child, SIGKILL);
+    int status = 0;
+    return waitpid(child, &status, 0) == child && started && WIFSIGNALED(status);
 }

@@ -46,6 +46,13 @@ void writeFile(const std::string& path, const std::string& contents);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 
+// Runs `writer` in a child process, which calls its argument once its first
+// write is whole and then writes on until it is killed, and kills it with
+// SIGKILL `delayMicroseconds` after that: a kill that lands among the writes
+// however slow the build or the disk is. True when the child died so.
+bool killWriterMidway(const std::function<void(const std::function<void()>& firstDone)>& writer,
+                      int delayMicroseconds);
+
 // What `body` writes to the standard output stream (std::cout).
 std::string captureStdout(const std::function<void()>& body);
 
