@@ -15,7 +15,7 @@ sdl_dev=libsdl1.2-compat-dev
 packages=(build-essential cmake pkg-config
   "$sdl_dev" libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
   librsvg2-bin lame fonts-dejavu-core fonts-liberation libpng-dev zlib1g-dev
-  nlohmann-json3-dev)
+  nlohmann-json3-dev libcurl4-openssl-dev)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
     clang libclang-rt-dev clang-format)
