@@ -84,7 +84,8 @@ struct HttpClient::Transfers {
         } else {
             transfer.response.body.clear();
             transfer.response.failure =
-                transfer.tooBig                    ? "réponse du serveur trop grande"
+                transfer.tooBig || code == CURLE_FILESIZE_EXCEEDED
+                    ? "réponse du serveur trop grande"
                 : code == CURLE_OPERATION_TIMEDOUT ? "le serveur ne répond pas à temps"
                 : code == CURLE_COULDNT_CONNECT    ? "serveur injoignable"
                                                    : "échec de la connexion au serveur";
