@@ -74,6 +74,9 @@ TEST(Outbox, TheServersAnswerSettlesARun) {
     }
     settleRun(outbox, 1, run(100), SendOutcome::Later, now, 3600000);
     EXPECT_EQ(outbox.runs[0].nextTryMs, now + 3600000);
+    // A try put off for years (a clock set back) is due now.
+    outbox.runs[0].nextTryMs = now + LongestWaitMs + 1;
+    EXPECT_EQ(dueRun(outbox, now), &outbox.runs[0]);
     // A run replaced while it was on its way stays as the newer one.
     queueRun(outbox, pending(1, 130));
     EXPECT_FALSE(settleRun(outbox, 1, run(100), SendOutcome::Accepted, now));

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "net/board_answers.h"
+#include "net/outbox.h"
 #include "util/keyword_text.h"
 
 namespace {
@@ -47,7 +48,8 @@ size_t keepHeader(char* data, size_t size, size_t count, void* user) {
             int64_t seconds = 0;
             // A day at most: a hostile server does not put the board off for good.
             if (words.next(value) && text::parseWholeInt64(value, seconds) && seconds > 0) {
-                transfer.response.retryAfterSeconds = std::min<int64_t>(seconds, 86400);
+                transfer.response.retryAfterSeconds =
+                    std::min<int64_t>(seconds, LongestWaitMs / 1000);
             }
         }
     }

@@ -121,7 +121,10 @@ bool queueRun(Outbox& outbox, PendingRun run) {
 const PendingRun* dueRun(const Outbox& outbox, int64_t nowMs) {
     const PendingRun* due = nullptr;
     for (const PendingRun& run : outbox.runs) {
-        if (run.nextTryMs <= nowMs && (due == nullptr || run.nextTryMs < due->nextTryMs)) {
+        // A try put off past any wait the game sets came from a clock set
+        // back or a damaged file: it is due now rather than never.
+        const bool late = run.nextTryMs <= nowMs || run.nextTryMs - LongestWaitMs > nowMs;
+        if (late && (due == nullptr || run.nextTryMs < due->nextTryMs)) {
             due = &run;
         }
     }

@@ -26,6 +26,8 @@ constexpr std::size_t MaxOutboxFileBytes = std::size_t{8} << 20;
 // Back-off between tries of one run: 5 s, doubling, at most 10 min.
 constexpr int64_t FirstRetryMs = 5000;
 constexpr int64_t LastRetryMs = 600000;
+// The longest a server may put a run off (Retry-After): a day.
+constexpr int64_t LongestWaitMs = 86400000;
 
 struct PendingRun {
     int32_t level = 0;
@@ -56,7 +58,8 @@ int64_t retryDelayMs(int32_t tries);
 // unsound, or when the outbox is full.
 bool queueRun(Outbox& outbox, PendingRun run);
 
-// The run due first at `nowMs`, or null when none is due.
+// The run due first at `nowMs`, or null when none is due. A run put off
+// more than LongestWaitMs past `nowMs` is due.
 const PendingRun* dueRun(const Outbox& outbox, int64_t nowMs);
 
 // Settles the answer to sending `replay` for `level`: it leaves on Accepted
