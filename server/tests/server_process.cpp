@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 #include "server_fixture.h"
@@ -38,13 +37,20 @@ bool ServerProcess::start(const std::string& database, int port, std::string& er
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    const std::regex listening("a l'ecoute sur http://127\\.0\\.0\\.1:([0-9]+)/");
+    constexpr std::string_view listening = "a l'ecoute sur http://127.0.0.1:";
     std::string said;
     for (int i = 0; i < 1000 && pid > 0; ++i) {
-        std::smatch match;
-        if (text::readWholeFile(output, said, text::MaxDataFileBytes) &&
-            std::regex_search(said, match, listening)) {
-            boundPort = std::stoi(match[1]);
+        const std::size_t at = text::readWholeFile(output, said, text::MaxDataFileBytes)
+                                   ? said.find(listening)
+                                   : std::string::npos;
+        // The port, whole: the '/' after it is written.
+        int32_t port = 0;
+        std::size_t digits = 0;
+        const std::string_view rest = at == std::string::npos
+                                          ? std::string_view()
+                                          : std::string_view(said).substr(at + listening.size());
+        if (text::parseInt32(rest, port, &digits) && rest.substr(digits, 1) == "/") {
+            boundPort = port;
             return true;
         }
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
