@@ -13,6 +13,18 @@ file(GLOB_RECURSE MOSSLANCE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.
 list(REMOVE_ITEM MOSSLANCE_SOURCES ${CMAKE_SOURCE_DIR}/src/main.cpp)
 add_library(mosslance STATIC ${MOSSLANCE_SOURCES})
 target_include_directories(mosslance PUBLIC ${CMAKE_SOURCE_DIR}/src)
+# The world board's answers are JSON, read with the host's nlohmann-json
+# (header only). Its folder alone joins the include path: all of the host's
+# /usr/include would hide emscripten's own system headers.
+find_path(MOSSLANCE_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH
+  NO_CMAKE_FIND_ROOT_PATH)
+if(NOT MOSSLANCE_JSON_INCLUDE)
+  message(FATAL_ERROR "nlohmann/json.hpp not found: bash scripts/install-deps.sh --web")
+endif()
+set(WEB_JSON_INCLUDE ${CMAKE_BINARY_DIR}/json-include)
+file(MAKE_DIRECTORY ${WEB_JSON_INCLUDE})
+file(CREATE_LINK ${MOSSLANCE_JSON_INCLUDE}/nlohmann ${WEB_JSON_INCLUDE}/nlohmann SYMBOLIC)
+target_include_directories(mosslance PRIVATE ${WEB_JSON_INCLUDE})
 
 # The data, laid out for packaging at every build, so that a newer native
 # data tree goes into the next page.

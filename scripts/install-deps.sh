@@ -14,7 +14,8 @@ sdl_dev=libsdl1.2-compat-dev
 [[ "${MOSSLANCE_SDL:-}" == classic ]] && sdl_dev=libsdl1.2-dev
 packages=(build-essential cmake pkg-config
   "$sdl_dev" libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev libmpg123-dev
-  librsvg2-bin lame fonts-dejavu-core fonts-liberation libpng-dev zlib1g-dev)
+  librsvg2-bin lame fonts-dejavu-core fonts-liberation libpng-dev zlib1g-dev
+  nlohmann-json3-dev libcurl4-openssl-dev)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xdotool x11-utils imagemagick sox valgrind
     clang libclang-rt-dev clang-format)
@@ -22,7 +23,7 @@ fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--server" ]]; then
   # The server's HTTP, JSON and databases; PostgreSQL itself for its tests
   # (pg_virtualenv), curl, wrk and sqlite3 for its process tests and benchmark.
-  packages+=(libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev
+  packages+=(libcpp-httplib-dev libsqlite3-dev libpq-dev libssl-dev
     postgresql postgresql-common curl wrk sqlite3)
 fi
 if [[ "${1:-}" == "--tests" || "${1:-}" == "--web" ]]; then

@@ -8,7 +8,7 @@
 
 #include "actors/replay_runner.h"
 #include "attempt_ticket.h"
-#include "player_name.h"
+#include "net/player_name.h"
 #include "screens/replay_file.h"
 #include "token.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "player_name.h"
+#include "net/player_name.h"
 #include "server_fixture.h"
 
 using namespace server_test;

@@ -1,4 +1,5 @@
 #include "app/game.h"
+#include "net/board_client.h"
 #include "screens/settings.h"
 
 #if defined(__GLIBC__)
@@ -131,6 +132,8 @@ bool Game::startUp() {
     const Settings settings = readSettings();
     ghostShown = settings.ghostShown;
     pace = settings.pace;
+    serverUrl = settings.server;
+    startWorldBoard();
     nextScreen = Screen::LoadStory;
     return true;
 }

@@ -28,6 +28,8 @@
 #include "sound/fsound.h"
 #include "world/level.h"
 
+class BoardClient;
+
 constexpr int MaxRecords = 10;
 constexpr int LevelImageSlots = 10;
 constexpr int TitleImageCount = 5;
@@ -211,6 +213,15 @@ class Game {
     std::array<OutlinedLabel, 2> endLines;   // the end of a level's: share and pace, a failed save
     bool recordUnsaved = false;              // a new record that could not be written
 
+    // The world board (world_board.cpp), when the settings name its server:
+    // the game's new full-pace records are sent there in the background.
+    std::string serverUrl;
+    std::unique_ptr<BoardClient> worldBoard;
+    void startWorldBoard();
+    void pollWorldBoard();  // once a frame, from runScreenLoop
+    void tellBoardOfStart(int32_t levelIndex);
+    void tellBoardOfRecord(int32_t levelIndex, const ReplayData& run);
+
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers
     // Keys a pad, mouse or finger event stood for, not handled yet.
@@ -256,6 +267,7 @@ void Game::runScreenLoop(HandleEvent handleEvent, DrawFrame drawFrame, bool oneE
             drawFrame();
             display.present();
             lastFrameTicks = nowTicks;
+            pollWorldBoard();
 #ifdef __EMSCRIPTEN__
             // A page shows nothing and hears no key until the program gives
             // the browser its turn; a frame that ran late must not keep it.

@@ -35,6 +35,9 @@ void Game::showLevelEnd() {
             const ReplayData run = recordRun(score);
             const bool whole = runRecorded && level && levelEnded;
             const RecordSave save = saveRecord(currentLevel, score, whole ? &run : nullptr, files);
+            if (whole && save.written) {
+                tellBoardOfRecord(currentLevel, run);
+            }
             shownRecord = std::max(held, save.record);
             recordUnsaved = save.beaten && !save.written;
         }

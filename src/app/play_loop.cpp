@@ -156,6 +156,7 @@ void Game::saveSettings() {
     Settings settings;
     settings.ghostShown = ghostShown;
     settings.pace = pace;
+    settings.server = serverUrl;
     writeSettings(settings);
 }
 

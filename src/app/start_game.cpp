@@ -72,6 +72,7 @@ void Game::startGame(int32_t levelIndex) {
     if (practising) {
         practice.begin(takeCheckpoint(), finishFrame);
     }
+    tellBoardOfStart(levelIndex);
     currentLevel = levelIndex;
     nextScreen = Screen::PlayLevel;
 }

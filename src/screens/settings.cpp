@@ -26,6 +26,27 @@ int32_t nextPace(int32_t pace) {
     return FullPace;
 }
 
+bool isServerUrl(std::string_view url) {
+    constexpr std::size_t MaxServerUrlLength = 200;
+    std::string_view rest = url;
+    for (const std::string_view scheme : {"http://", "https://"}) {
+        if (rest.substr(0, scheme.size()) == scheme) {
+            rest.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    if (rest.size() == url.size() || rest.empty() || rest.front() == '/' ||
+        url.size() > MaxServerUrlLength) {
+        return false;
+    }
+    for (const char c : url) {
+        if (c <= ' ' || c > '~') {
+            return false;
+        }
+    }
+    return true;
+}
+
 Settings parseSettingsText(std::string_view text) {
     Settings settings;
     text::LineReader lines(text);
@@ -43,14 +64,20 @@ Settings parseSettingsText(std::string_view text) {
             settings.ghostShown = value == "1";
         } else if (keyword == "allure" && text::parseWholeInt32(value, number) && isPace(number)) {
             settings.pace = number;
+        } else if (keyword == "serveur" && isServerUrl(value)) {
+            settings.server = std::string(value);
         }
     }
     return settings;
 }
 
 std::string settingsText(const Settings& settings) {
-    return std::string("fantome ") + (settings.ghostShown ? "1" : "0") + "\nallure " +
-           std::to_string(settings.pace) + "\n";
+    std::string written = std::string("fantome ") + (settings.ghostShown ? "1" : "0") +
+                          "\nallure " + std::to_string(settings.pace) + "\n";
+    if (!settings.server.empty()) {
+        written += "serveur " + settings.server + "\n";
+    }
+    return written;
 }
 
 Settings readSettings() {

@@ -9,8 +9,10 @@
 //
 //   fantome 1
 //   allure 70
+//   serveur http://classement.example:8080
 //
 // A missing or damaged file, or line, leaves the choice as it is by default.
+// Without a "serveur" line there is no world board: nothing is sent.
 constexpr const char* SettingsPath = "Save/reglages.txt";
 
 // The paces a level can be played at, in percent of the game's own: the
@@ -21,7 +23,13 @@ constexpr int32_t Paces[] = {100, 90, 80, 70, 60, 50};
 struct Settings {
     bool ghostShown = true;
     int32_t pace = FullPace;
+    std::string server;  // the world board's address, "" for none
 };
+
+// True for an address the world board can be reached at: "http://" or
+// "https://" and a host, printable ASCII without blanks, at most 200
+// characters.
+bool isServerUrl(std::string_view url);
 
 // The pace after `pace` in Paces, round to full pace again; full pace for
 // anything that is not one of them.
@@ -32,7 +40,8 @@ bool isPace(int32_t pace);
 std::string paceSuffix(int32_t pace);
 
 // Pure. Unknown lines, values other than 0 and 1 for the ghost and other
-// than one of Paces for the pace are passed over.
+// than one of Paces for the pace, and addresses that are not isServerUrl
+// are passed over.
 Settings parseSettingsText(std::string_view text);
 std::string settingsText(const Settings& settings);
 

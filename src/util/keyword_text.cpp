@@ -118,6 +118,17 @@ bool parseWholeInt32(std::string_view word, int32_t& value) {
     return true;
 }
 
+bool parseWholeInt64(std::string_view word, int64_t& value) {
+    int64_t number = 0;
+    const char* end = word.data() + word.size();
+    const auto [stop, error] = std::from_chars(word.data(), end, number);
+    if (word.empty() || error != std::errc() || stop != end) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
 bool parseDouble(std::string_view text, double& value) {
     std::size_t pos = 0;
     while (pos < text.size() && isSpace(text[pos])) {

@@ -55,6 +55,8 @@ bool parseInt32(std::string_view text, int32_t& value, std::size_t* consumed = n
 // The same for a word that must be a number and nothing else ("70", not
 // "70%").
 bool parseWholeInt32(std::string_view word, int32_t& value);
+// A word that is a 64-bit decimal number, optionally negative, and nothing else.
+bool parseWholeInt64(std::string_view word, int64_t& value);
 
 // Reads a leading floating-point number the way a C++ stream extraction into
 // a double does, after optional white space. False when there is none.

@@ -149,6 +149,26 @@ launch "$home/bin/mh" ""
 [ "$(readlink "$user/shark.ttf")" = "$shipped/shark.ttf" ] ||
     fail "after the move shark.ttf links to $(readlink "$user/shark.ttf")"
 
+# --serveur writes the world board's address into the settings, keeping the
+# other lines, and the rest of the arguments go to the game; a bad address
+# stops before the game starts and changes nothing; "" removes it.
+settings="$user/Save/reglages.txt"
+printf 'fantome 0\nserveur http://ancien:1\nallure 70\n' >"$settings"
+launch "$home/bin/mh" "" --serveur http://127.0.0.1:8080 plus
+[ "$status" = 7 ] || fail "with --serveur the launcher returned $status: $(cat "$work/launch.log")"
+[ "$(cat "$settings")" = "$(printf 'fantome 0\nallure 70\nserveur http://127.0.0.1:8080')" ] ||
+    fail "--serveur left the settings as: $(cat "$settings")"
+[ "$(tail -n +2 "$STUB_REPORT" 2>/dev/null)" = "<plus>" ] ||
+    fail "after --serveur the game was given: $(tail -n +2 "$STUB_REPORT" 2>/dev/null)"
+for bad in ftp://hote "http://a b" http://; do
+    launch "$home/bin/mh" "" --serveur "$bad"
+    [ "$status" = 1 ] && [ ! -e "$STUB_REPORT" ] || fail "--serveur '$bad' started the game ($status)"
+    grep -q "^serveur http://127.0.0.1:8080$" "$settings" || fail "--serveur '$bad' changed the settings"
+done
+launch "$home/bin/mh" "" --serveur ""
+[ "$(cat "$settings")" = "$(printf 'fantome 0\nallure 70')" ] ||
+    fail "--serveur \"\" left the settings as: $(cat "$settings")"
+
 # A saved game of fewer levels than a newer release ships is raised to the
 # shipped count, its records kept (one the game reads no number from counts
 # 2); one of more levels is left alone. A relative XDG_DATA_HOME is ignored.

@@ -1,4 +1,4 @@
-#include "player_name.h"
+#include "net/player_name.h"
 
 #include <cstdint>
 #include <vector>
