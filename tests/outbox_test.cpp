@@ -50,7 +50,7 @@ TEST(Outbox, TheServersAnswerSettlesARun) {
         int32_t status;
         SendOutcome outcome;
     } statuses[] = {
-        {200, SendOutcome::Accepted}, {400, SendOutcome::Refused}, {401, SendOutcome::Refused},
+        {200, SendOutcome::Accepted}, {400, SendOutcome::Refused}, {401, SendOutcome::Later},
         {404, SendOutcome::Refused},  {409, SendOutcome::Refused}, {413, SendOutcome::Refused},
         {422, SendOutcome::Refused},  {0, SendOutcome::Later},     {429, SendOutcome::Later},
         {500, SendOutcome::Later},    {503, SendOutcome::Later},   {201, SendOutcome::Later},

@@ -62,7 +62,8 @@ class BoardClientTest : public ::testing::Test {
         client.createPlayer(name);
         ASSERT_TRUE(pollUntil(
             client, now, [&] { return client.nameState() != BoardClient::NameState::Waiting; }));
-        ASSERT_EQ(static_cast<int>(client.nameState()), static_cast<int>(BoardClient::NameState::Created))
+        ASSERT_EQ(static_cast<int>(client.nameState()),
+                  static_cast<int>(BoardClient::NameState::Created))
             << client.nameMessage();
     }
 
@@ -160,6 +161,30 @@ TEST_F(BoardClientTest, AServerAwayKeepsTheRunUntilItIsBack) {
         client, now, [&] { return client.outbox().runs.empty(); }, 1000));
     EXPECT_EQ(client.lastVerdict().rank, 1);
     EXPECT_FALSE(isRegularFile(OutboxPath));
+}
+
+// A server that no longer knows the player (a new database): the account is
+// forgotten, for the name to be asked again, and the run waits for it.
+TEST_F(BoardClientTest, AnUnknownTokenForgetsTheAccountAndKeepsTheRun) {
+    startServer();
+    const int port = server.port();
+    {
+        BoardClient client(server.url());
+        createPlayer(client, "Oubli");
+    }
+    server.stop();
+    database = freshDatabase(dataTree() + "/client.sqlite");
+    startServer(port);
+    BoardClient client(server.url());
+    ASSERT_TRUE(client.recordMade(0, FullPace, gameRun(0)));
+    ASSERT_TRUE(pollUntil(
+        client, now, [&] { return !client.account().known(); }, 1000));
+    EXPECT_FALSE(readBoardAccount().known());
+    EXPECT_EQ(readOutbox().runs.size(), 1u);
+    createPlayer(client, "Oubli");  // the old name is free on the new database
+    ASSERT_TRUE(pollUntil(
+        client, now, [&] { return client.outbox().runs.empty(); }, 1000));
+    EXPECT_EQ(client.lastVerdict().rank, 1);
 }
 
 // A server that answers what it should not.

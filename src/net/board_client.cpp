@@ -211,6 +211,13 @@ void BoardClient::pollRun(int64_t nowMs) {
     }
     SendOutcome outcome = sendOutcomeOf(response.status);
     std::string reason;
+    if (response.status == 401) {
+        // The server no longer knows this player (deleted, or a new
+        // database): the run waits for the name the player is asked again.
+        playerAccount = BoardAccount{};
+        writeBoardAccount(playerAccount, accountFile);
+        nameAsked = NameState::None;
+    }
     if (outcome == SendOutcome::Accepted) {
         if (parseRunVerdict(response.body, verdict, reason)) {
             verdictLevel = sentRun.level;

@@ -80,7 +80,6 @@ SendOutcome sendOutcomeOf(int32_t status) {
         case 200:
             return SendOutcome::Accepted;
         case 400:
-        case 401:
         case 404:
         case 409:
         case 413:

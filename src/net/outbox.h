@@ -44,8 +44,9 @@ struct Outbox {
 // What an answer to a sent run means for it.
 enum class SendOutcome {
     Accepted,  // ranked (200): it leaves the outbox
-    Refused,   // the server will never take it (400, 401, 404, 409, 413, 422): it leaves too
-    Later,     // no answer, 429, 5xx, anything unforeseen: tried again later
+    Refused,   // the server will never take it (400, 404, 409, 413, 422): it leaves too
+    Later,     // no answer, 401 (the token, not the run, is unknown), 429, 5xx,
+               // anything unforeseen: tried again later
 };
 
 SendOutcome sendOutcomeOf(int32_t status);
