@@ -72,8 +72,7 @@ void Game::drawMenuBoardLines() {
 }
 
 void Game::showWorldBoard() {
-    boardList = BoardList{};
-    boardListedMs = -1;
+    boardListedMs = -1;  // listed again, on the same line as before a watch
     boardWatchRun = 0;
     boardNote.clear();
     nameAsked = false;

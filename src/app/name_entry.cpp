@@ -84,7 +84,7 @@ void Game::drawNameFrame() {
     // A caret after the text, blinking twice a second, while it can be typed.
     const bool typing =
         state != BoardClient::NameState::Waiting && state != BoardClient::NameState::Created;
-    const std::string caret = typing && (SDL_GetTicks() / 500) % 2 == 0 ? "_" : " ";
+    const std::string caret = typing && (SDL_GetTicks() / 500) % 2 == 0 ? "|" : " ";
     nameLines[0].render(smallFont.get(), "Ton nom pour le classement :", OutlinedLabel::Gold, 2);
     nameLines[0].draw(360, 130, true);
     nameLines[1].render(font.get(), nameField.text() + caret, OutlinedLabel::Cream, 3);

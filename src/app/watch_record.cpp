@@ -35,6 +35,10 @@ bool Game::beginWatch(int32_t levelIndex) {
     ghost.clear();  // the run itself is on show
     watchedEvent = 0;
     watchLabel.render(font.get(), watchTitle, OutlinedLabel::Gold, 3);
+    // A long name of the world board stays clear of the score.
+    if (watchLabel.width() > 500) {
+        watchLabel.render(smallFont.get(), watchTitle, OutlinedLabel::Gold, 2);
+    }
     levelEnded = false;
     running = true;
     nextScreen = Screen::WatchRecord;

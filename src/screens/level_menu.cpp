@@ -31,6 +31,7 @@ void Game::showLevelMenu() {
     if (boardOpened) {
         nextScreen = Screen::WorldBoard;
         boardLevel = selection;
+        boardList = BoardList{};
         return;
     }
     if (!menuConfirmed) {
