@@ -140,7 +140,7 @@ TEST(BoardScreen, DrawsAKeptBoardWithThePlayersLineAndMovesThroughIt) {
     EXPECT_EQ(game->levelMenuFirstSelection, 0);
 }
 
-TEST(BoardScreen, TheLevelMenuShowsTheWorldLinesAndCOpensTheBoardOnlyWithAServer) {
+TEST(BoardScreen, TheLevelMenuShowsTheWorldLinesAndCOrAShoulderOpensTheBoardOnlyWithAServer) {
     for (const bool server : {true, false}) {
         SCOPED_TRACE(server);
         TempDir dir;
@@ -156,11 +156,17 @@ TEST(BoardScreen, TheLevelMenuShowsTheWorldLinesAndCOpensTheBoardOnlyWithAServer
             EXPECT_EQ(inked(game->screen, lines.x, lines.y, lines.w, lines.h, 0xffffff) > 100,
                       server);
         }
-        pushKey(SDLK_c, true);
-        pushKey(SDLK_ESCAPE, true);
-        game->nextScreen = Screen::LevelMenu;
-        game->runNextScreen();
-        EXPECT_EQ(game->nextScreen, server ? Screen::WorldBoard : Screen::End);
+        // C, or a pad's shoulder button; what is left waiting is drained.
+        for (const bool pad : {false, true}) {
+            pad ? pushButton(4, true) : pushKey(SDLK_c, true);
+            pushKey(SDLK_ESCAPE, true);
+            game->nextScreen = Screen::LevelMenu;
+            game->runNextScreen();
+            EXPECT_EQ(game->nextScreen, server ? Screen::WorldBoard : Screen::End) << pad;
+            pushButton(4, false);
+            while (game->pollEvent()) {
+            }
+        }
     }
 }
 
