@@ -52,6 +52,7 @@ void Game::drawMenuBoardLines() {
         return;
     }
     askBoardOf(selection, false);
+    keepWorldGhost(selection);
     const BoardClient::Board& board = worldBoard->board(selection);
     std::string record = "Record du monde : ";
     if (!board.top.top.empty()) {

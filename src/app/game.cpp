@@ -132,6 +132,7 @@ bool Game::startUp() {
     currentLevel = 2;
     const Settings settings = readSettings();
     ghostShown = settings.ghostShown;
+    worldGhostChosen = settings.worldGhost;
     pace = settings.pace;
     serverUrl = settings.server;
     startWorldBoard();
@@ -185,6 +186,7 @@ Game::~Game() {
     titleAnimation.reset();
     endAnimation.reset();
     ghost.clear();
+    worldGhost.clear();
     level.reset();
     hero.reset();
     body.reset();

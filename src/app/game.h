@@ -182,6 +182,16 @@ class Game {
     // choice is kept in the settings file.
     Ghost ghost;
     bool ghostShown = true;
+    // With a world board, G goes round three: the record's ghost, the world
+    // record's (world_ghost.cpp: fetched from the level menu, checked, and
+    // kept in Save/ for a game without the network), none.
+    Ghost worldGhost;
+    bool worldGhostChosen = false;
+    std::array<int64_t, MaxRecords> worldGhostRuns{};  // the run kept for each level, 0: none
+    int32_t worldGhostFetchLevel = -1;
+    int64_t worldGhostFetchRun = 0;
+    void keepWorldGhost(int32_t levelIndex);
+    void startWorldGhost(int32_t levelIndex);
 
     // The record run R plays from the level menu: its keys are given to the
     // hero at their frames while the level plays as it did.

@@ -33,6 +33,7 @@ bool Game::beginWatch(int32_t levelIndex) {
         return false;
     }
     ghost.clear();  // the run itself is on show
+    worldGhost.clear();
     watchedEvent = 0;
     watchLabel.render(font.get(), watchTitle, OutlinedLabel::Gold, 3);
     // A long name of the world board stays clear of the score.

@@ -104,21 +104,26 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t level
 
 bool checkReplay(const std::string& text, const std::string& levelPath, ReplayData& replay,
                  std::string& reason) {
-    ReplayData read;
-    if (!parseReplayText(text, read, reason)) {
-        return false;
-    }
     std::vector<int32_t> grid;
     uint64_t fingerprint = 0;
     if (!readLevelGrid(levelPath, grid, fingerprint)) {
         reason = "le niveau " + levelPath + " est illisible";
         return false;
     }
-    if (fingerprint != read.levelFingerprint) {
+    return checkReplay(text, fingerprint, grid.data(), replay, reason);
+}
+
+bool checkReplay(const std::string& text, uint64_t levelFingerprint, const int32_t* grid,
+                 ReplayData& replay, std::string& reason) {
+    ReplayData read;
+    if (!parseReplayText(text, read, reason)) {
+        return false;
+    }
+    if (levelFingerprint != read.levelFingerprint) {
         reason = "ce run a été joué sur une autre version du niveau";
         return false;
     }
-    if (!replayReplays(grid.data(), read, reason)) {
+    if (!replayReplays(grid, read, reason)) {
         return false;
     }
     replay = std::move(read);

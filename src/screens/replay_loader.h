@@ -25,3 +25,7 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t level
 // reason otherwise.
 bool checkReplay(const std::string& text, const std::string& levelPath, ReplayData& replay,
                  std::string& reason);
+// The same on a level already read: its fingerprint and its grid as the
+// file has it.
+bool checkReplay(const std::string& text, uint64_t levelFingerprint, const int32_t* grid,
+                 ReplayData& replay, std::string& reason);
