@@ -48,7 +48,7 @@ void Game::askBoardOf(int32_t levelIndex, bool now) {
 // Under the lines of practice and pace: the world record of the highlighted
 // level and the player's rank there, which open the board (C).
 void Game::drawMenuBoardLines() {
-    if (!worldBoard) {
+    if (!worldBoard || selection < 0 || selection >= MaxRecords) {
         return;
     }
     askBoardOf(selection, false);
@@ -73,6 +73,10 @@ void Game::drawMenuBoardLines() {
 }
 
 void Game::showWorldBoard() {
+    if (!worldBoard) {
+        nextScreen = Screen::LevelMenu;
+        return;
+    }
     boardListedMs = -1;  // listed again, on the same line as before a watch
     boardWatchRun = 0;
     boardNote.clear();
@@ -101,8 +105,7 @@ void Game::handleBoardEvent() {
         running = false;
         return;
     }
-    if (event.type != SDL_KEYDOWN || !worldBoard) {
-        running = running && worldBoard != nullptr;
+    if (event.type != SDL_KEYDOWN) {
         return;
     }
     const BoardList::Row* row = boardList.highlighted();

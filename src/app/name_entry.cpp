@@ -32,7 +32,7 @@ void Game::handleNameEvent() {
         running = false;
         return;
     }
-    if (event.type != SDL_KEYDOWN) {
+    if (event.type != SDL_KEYDOWN || !worldBoard) {
         return;
     }
     const BoardClient::NameState state = worldBoard->nameState();
@@ -62,6 +62,9 @@ void Game::handleNameEvent() {
 
 void Game::drawNameFrame() {
     drawPanel();
+    if (!worldBoard) {
+        return;
+    }
     const BoardClient::NameState state =
         nameSent ? worldBoard->nameState() : BoardClient::NameState::None;
     std::string answer;
