@@ -53,6 +53,7 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         int x, y;
         const char* keys;
         uint32_t heldMs = 0;
+        bool worldBoard = false;  // the level menu shows the board's lines
     };
     const SDL_Rect plain{0, 0, 720, 480};
     const SDL_Rect tripled{0, 0, 2160, 1440};
@@ -77,6 +78,15 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         {On::LevelMenu, 0, false, plain, 60, 220, " +e -e"},             // "E : entraînement"
         {On::LevelMenu, 0, false, tripled, 3 * 200, 3 * 250, " +v -v"},  // "V : allure"
         {On::LevelMenu, 0, false, plain, 60, 290, " +left -left"},       // under them
+        {On::LevelMenu, 0, false, plain, 60, 290, " +c -c", 0, true},    // the board's lines
+        // On the board, the highlight is the 4th row in view.
+        {On::WorldBoard, 3, false, plain, 300, 62 + 27 + 5, " +up -up +up -up +space -space"},
+        {On::WorldBoard, 3, false, plain, 600, 62 + 27 * 5 + 5,
+         " +down -down +down -down +space -space"},
+        {On::WorldBoard, 3, false, plain, 300, 62 + 27 * 3 + 26, " +space -space"},
+        {On::WorldBoard, 3, false, plain, 360, 450, " +n -n"},  // "N : choisir un nom"
+        {On::WorldBoard, 3, false, plain, 20, 20, " +escape -escape"},
+        {On::NameEntry, 0, false, plain, 360, 240, " +escape -escape"},
         {On::PlayLevel, 0, false, plain, 700, 20, " +space -space"},
         {On::PlayLevel, 0, false, barred, 10, 10, " +space -space"},
         {On::PlayLevel, 0, true, plain, 300, 300, " +p -p"},
@@ -91,6 +101,7 @@ TEST(Pointer, StandsForTheKeysOfEachScreen) {
         target.screen = c.screen;
         target.selection = c.selection;
         target.paused = c.paused;
+        target.worldBoard = c.worldBoard;
         target.place = c.place;
         target.now = 1000;
         std::deque<SDL_Event> keys;

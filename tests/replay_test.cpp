@@ -252,3 +252,38 @@ TEST_F(ReplayTest, AReplayThatDoesNotReplayIsSetAsideWithAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run of the world board is checked as the game's own record runs are,
+// before it is watched.
+TEST_F(ReplayTest, ABoardRunIsWatchedOnlyWhenItReplaysOnTheLevelAsItIs) {
+    playAndEnd();
+    const std::string saved = readFile("Save/replay-0.rpl");
+    const std::string scoreLine = "score " + std::to_string(game->records[0]) + "\n";
+    std::string edited = saved;
+    edited.replace(saved.find(scoreLine), scoreLine.size(),
+                   "score " + std::to_string(game->records[0] + 50) + "\n");
+    const struct {
+        std::string replay;
+        std::string level;
+        bool watched;
+    } cases[] = {
+        {saved, testLevel(), true},
+        {saved, testLevel() + "\n", false},  // another version of the level
+        {edited, testLevel(), false},
+        {saved.substr(0, 30), testLevel(), false},
+        {"<html>502</html>", testLevel(), false},
+    };
+    for (const auto& test : cases) {
+        writeFile("Niveaux/test-0.lvl", test.level);
+        ReplayData replay;
+        std::string reason;
+        EXPECT_EQ(checkReplay(test.replay, "Niveaux/test-0.lvl", replay, reason), test.watched)
+            << reason;
+        EXPECT_EQ(replay.frames > 0, test.watched);
+        EXPECT_EQ(reason.empty(), test.watched);
+    }
+}
+
+}  // namespace

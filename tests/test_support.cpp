@@ -167,7 +167,7 @@ std::string keysOf(const std::deque<SDL_Event>& keys) {
     static const std::pair<SDLKey, const char*> names[] = {
         {SDLK_SPACE, "space"}, {SDLK_LEFT, "left"}, {SDLK_RIGHT, "right"}, {SDLK_UP, "up"},
         {SDLK_DOWN, "down"},   {SDLK_p, "p"},       {SDLK_r, "r"},         {SDLK_ESCAPE, "escape"},
-        {SDLK_e, "e"},         {SDLK_v, "v"},       {SDLK_c, "c"}};
+        {SDLK_e, "e"},         {SDLK_v, "v"},       {SDLK_c, "c"},         {SDLK_n, "n"}};
     std::string text;
     for (const SDL_Event& key : keys) {
         text += key.type == SDL_KEYDOWN ? " +" : " -";

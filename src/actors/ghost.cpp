@@ -5,13 +5,13 @@
 
 #include "actors/hero.h"
 
-void Ghost::start(const int32_t* grid, ReplayData replay, const Hero& hero) {
+void Ghost::start(const int32_t* grid, ReplayData replay, const Hero& hero, bool tinted) {
     clear();
     grid_ = grid;
     replay_ = std::move(replay);
     runner_ = std::make_unique<ReplayRunner>(grid, &replay_);
     for (std::size_t i = 0; i < frames_.size(); ++i) {
-        frames_[i] = fadedCopy(hero.frames[i].get(), Alpha);
+        frames_[i] = fadedCopy(hero.frames[i].get(), Alpha, tinted ? &WorldGhostTint : nullptr);
     }
 }
 
@@ -55,7 +55,7 @@ void Ghost::stepAndDraw(bool shown) {
     blitToScreen(frames_[static_cast<std::size_t>(index)].get(), where);
 }
 
-SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha) {
+SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha, const SDL_Color* tint) {
     if (picture == nullptr) {
         return nullptr;
     }
@@ -78,7 +78,15 @@ SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha) {
         for (int x = 0; x < copy->w; ++x) {
             const Uint32 old = (row[x] & format->Amask) >> format->Ashift;
             const Uint32 faded = old * alpha / 255;
-            row[x] = (row[x] & ~format->Amask) | ((faded << format->Ashift) & format->Amask);
+            Uint32 pixel = row[x];
+            if (tint != nullptr) {
+                Uint8 r = 0, g = 0, b = 0;
+                SDL_GetRGB(pixel, copy->format, &r, &g, &b);
+                pixel = SDL_MapRGB(copy->format, static_cast<Uint8>((r + tint->r) / 2),
+                                   static_cast<Uint8>((g + tint->g) / 2),
+                                   static_cast<Uint8>((b + tint->b) / 2));
+            }
+            row[x] = (pixel & ~format->Amask) | ((faded << format->Ashift) & format->Amask);
         }
     }
     SDL_UnlockSurface(copy.get());

@@ -21,8 +21,9 @@ class Hero;
 class Ghost {
   public:
     // Races `replay` on `grid` (which must outlive the race), drawn with the
-    // hero's frames as they are now.
-    void start(const int32_t* grid, ReplayData replay, const Hero& hero);
+    // hero's frames as they are now; `tinted` ones (the world record's run)
+    // are told apart from the player's own at a glance.
+    void start(const int32_t* grid, ReplayData replay, const Hero& hero, bool tinted = false);
     // No race: frees the replay and the pictures.
     void clear();
 
@@ -49,5 +50,9 @@ class Ghost {
 };
 
 // A copy of `picture` drawn at `alpha` of its opacity (per pixel where it has
-// an alpha channel, else for the whole surface); null for a null picture.
-SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha);
+// an alpha channel, else for the whole surface), and with `tint`, its colours
+// half way to that one where it has an alpha channel; null for a null picture.
+SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha, const SDL_Color* tint = nullptr);
+
+// The world record's ghost: a sky blue, far from the hero's greens and greys.
+constexpr SDL_Color WorldGhostTint{0x3c, 0x8c, 0xff, 0};

@@ -112,6 +112,7 @@ bool Game::startUp() {
     readyRect.y = 0;
     font = openFont("shark.ttf", 65);
     smallFont = openFont("shark.ttf", 26);
+    boardFont = openFont("shark.ttf", 20);
 
     music.reset(FSOUND_Stream_Open("Music/Fond.mp3", FSOUND_LOOP_NORMAL, 0, 0));
     FSOUND_Stream_Play(FSOUND_FREE, music.get());
@@ -131,6 +132,7 @@ bool Game::startUp() {
     currentLevel = 2;
     const Settings settings = readSettings();
     ghostShown = settings.ghostShown;
+    worldGhostChosen = settings.worldGhost;
     pace = settings.pace;
     serverUrl = settings.server;
     startWorldBoard();
@@ -147,6 +149,7 @@ Game::~Game() {
     FSOUND_Close();
     font.reset();
     smallFont.reset();
+    boardFont.reset();
     if (ttfStarted) {
         TTF_Quit();
     }
@@ -170,10 +173,20 @@ Game::~Game() {
     for (OutlinedLabel& line : endLines) {
         line.clear();
     }
+    const auto clearAll = [](auto& labels) {
+        for (OutlinedLabel& label : labels) {
+            label.clear();
+        }
+    };
+    clearAll(menuBoardLines);
+    clearAll(boardRowLabels);
+    clearAll(boardLines);
+    clearAll(nameLines);
     practiceFrame.reset();
     titleAnimation.reset();
     endAnimation.reset();
     ghost.clear();
+    worldGhost.clear();
     level.reset();
     hero.reset();
     body.reset();
@@ -218,6 +231,12 @@ void Game::runNextScreen() {
         case Screen::LevelEnd:
             showLevelEnd();
             break;
+        case Screen::WorldBoard:
+            showWorldBoard();
+            break;
+        case Screen::NameEntry:
+            showNameEntry();
+            break;
         case Screen::End:
             break;
     }
@@ -241,12 +260,16 @@ bool Game::pollEvent() {
             continue;
         }
         // Start is Space in the menus and pauses a level; in the level menu
-        // Y watches the record run and X practises the level.
+        // Y watches the record run, X practises the level and a shoulder
+        // opens the world board, where a shoulder asks for a name.
         const bool levelMenu = nextScreen == Screen::LevelMenu;
         const SDLKey startKey = nextScreen == Screen::PlayLevel ? SDLK_p : SDLK_SPACE;
         const SDLKey yKey = levelMenu ? SDLK_r : SDLK_SPACE;
         const SDLKey xKey = levelMenu ? SDLK_e : SDLK_SPACE;
-        if (!gamepad.translate(event, startKey, standInKeys, yKey, xKey) &&
+        const SDLKey shoulderKey = levelMenu                          ? SDLK_c
+                                   : nextScreen == Screen::WorldBoard ? SDLK_n
+                                                                      : SDLK_UNKNOWN;
+        if (!gamepad.translate(event, startKey, standInKeys, yKey, xKey, shoulderKey) &&
             !pointer.translate(event, pointerTarget(), standInKeys)) {
             return true;
         }
@@ -269,10 +292,19 @@ PointerKeys::Target Game::pointerTarget() const {
         case Screen::LevelEnd:
             target.screen = PointerKeys::Screen::LevelEnd;
             break;
+        case Screen::WorldBoard:
+            target.screen = PointerKeys::Screen::WorldBoard;
+            break;
+        case Screen::NameEntry:
+            target.screen = PointerKeys::Screen::NameEntry;
+            break;
         default:
             break;
     }
-    target.selection = selection;
+    target.selection = nextScreen == Screen::WorldBoard
+                           ? boardList.highlight() - boardList.firstShown()
+                           : selection;
+    target.worldBoard = worldBoard != nullptr;
     target.paused = paused();
     target.practising = practising && nextScreen == Screen::PlayLevel;
     target.place = display.place();

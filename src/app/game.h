@@ -21,6 +21,8 @@
 #include "gfx/display.h"
 #include "gfx/outlined_label.h"
 #include "gfx/surface.h"
+#include "screens/board_list.h"
+#include "screens/name_field.h"
 #include "screens/progress.h"
 #include "screens/replay_file.h"
 #include "screens/settings.h"
@@ -49,6 +51,8 @@ enum class Screen {
     LevelEnd,
     End,
     WatchRecord,  // with nextLevelIndex and watchedRun
+    WorldBoard,   // with boardLevel
+    NameEntry,    // then nameThen
 };
 
 // How the Game's construction goes on once start-up is done.
@@ -178,6 +182,16 @@ class Game {
     // choice is kept in the settings file.
     Ghost ghost;
     bool ghostShown = true;
+    // With a world board, G goes round three: the record's ghost, the world
+    // record's (world_ghost.cpp: fetched from the level menu, checked, and
+    // kept in Save/ for a game without the network), none.
+    Ghost worldGhost;
+    bool worldGhostChosen = false;
+    std::array<int64_t, MaxRecords> worldGhostRuns{};  // the run kept for each level, 0: none
+    int32_t worldGhostFetchLevel = -1;
+    int64_t worldGhostFetchRun = 0;
+    void keepWorldGhost(int32_t levelIndex);
+    void startWorldGhost(int32_t levelIndex);
 
     // The record run R plays from the level menu: its keys are given to the
     // hero at their frames while the level plays as it did.
@@ -222,6 +236,38 @@ class Game {
     void tellBoardOfStart(int32_t levelIndex);
     void tellBoardOfRecord(int32_t levelIndex, const ReplayData& run);
 
+    // The world board's screens (board_screen.cpp, name_entry.cpp): a
+    // level's board, opened with C from the level menu, whose runs can be
+    // watched, and the name the player is known by there.
+    void showWorldBoard();
+    void handleBoardEvent();
+    void drawBoardFrame();
+    void showNameEntry();
+    void handleNameEvent();
+    void drawNameFrame();
+    // A server, and a player who has neither an account nor said no.
+    bool wantsName() const;
+    FontPtr boardFont;                                // the board's rows and the menu's world lines
+    std::array<OutlinedLabel, 2> menuBoardLines;      // the world record, the key and rank
+    std::array<uint32_t, MaxRecords> boardAskedAt{};  // ticks of each level's last fetch, 0: none
+    bool boardOpened = false;                         // C in the level menu
+    int32_t boardLevel = 0;
+    BoardList boardList;
+    int64_t boardListedMs = -1;  // the fetch the list shows
+    bool boardListedRanked = false;
+    int64_t boardWatchRun = 0;  // the run being fetched for watching, 0: none
+    std::string boardNote;      // what became of it
+    bool nameAsked = false;     // N on the board screen
+    std::array<OutlinedLabel, BoardList::VisibleRows * 4> boardRowLabels;
+    std::array<OutlinedLabel, 5> boardLines;  // title, legend, state, keys, name
+    // The watch of a run shows `watchTitle` and goes back to `watchReturn`.
+    std::string watchTitle = "Record";
+    Screen watchReturn = Screen::LevelMenu;
+    NameField nameField;
+    Screen nameThen = Screen::LevelMenu;
+    bool nameSent = false;  // the name was sent during this visit
+    std::array<OutlinedLabel, 4> nameLines;
+
     GamepadKeys gamepad;
     PointerKeys pointer;  // the mouse and the fingers
     // Keys a pad, mouse or finger event stood for, not handled yet.
@@ -242,6 +288,12 @@ class Game {
     void stepPractice();
     void drawPracticeOverlay();
     void drawMenuLines();
+    void drawMenuBoardLines();
+    void askBoardOf(int32_t levelIndex, bool now);
+    void listBoard();
+    void takeWatchedDownload();
+    void drawBoardRows();
+    void drawPanel();
     void drawEndLines();
     ReplayData recordRun(int32_t score) const;
     void showOldVersionRecord();

@@ -10,6 +10,8 @@ namespace {
 constexpr int FaceButtons = 4;  // 0 to 3: A, B, X, Y, in either layout
 constexpr int ButtonX = 2;
 constexpr int ButtonY = 3;
+constexpr int LeftShoulder = 4;
+constexpr int RightShoulder = 5;
 
 // A stick counts as pushed past half way and as let go under a quarter, so
 // that a thumb resting near the edge does not press the key again and again.
@@ -18,8 +20,8 @@ constexpr int LetGoAt = 8192;
 
 // The keys a pad can press. Their codes are not small numbers everywhere (the
 // browser's SDL has SDL 2's), so each has a place in this list instead.
-constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p, SDLK_UP, SDLK_DOWN,
-                              SDLK_LEFT,  SDLK_RIGHT,  SDLK_r, SDLK_e};
+constexpr SDLKey PadKeys[] = {SDLK_SPACE, SDLK_ESCAPE, SDLK_p, SDLK_UP, SDLK_DOWN, SDLK_LEFT,
+                              SDLK_RIGHT, SDLK_r,      SDLK_e, SDLK_c,  SDLK_n};
 
 std::size_t placeOf(SDLKey key) {
     std::size_t place = 0;
@@ -92,7 +94,8 @@ void GamepadKeys::closeAll() {
     }
 }
 
-SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey) const {
+SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey,
+                                SDLKey shoulderKey) const {
     const bool browser = layout_ == Layout::Browser;
     const int back = browser ? 8 : 6;
     const int start = browser ? 9 : 7;
@@ -105,6 +108,9 @@ SDLKey GamepadKeys::keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey
     }
     if (button < FaceButtons) {
         return SDLK_SPACE;
+    }
+    if (button == LeftShoulder || button == RightShoulder) {
+        return shoulderKey;
     }
     if (button == back) {
         return SDLK_ESCAPE;
@@ -161,7 +167,7 @@ void GamepadKeys::moveDirection(int8_t& held, int8_t now, SDLKey negative, SDLKe
 }
 
 bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
-                            SDLKey yKey, SDLKey xKey) {
+                            SDLKey yKey, SDLKey xKey, SDLKey shoulderKey) {
     switch (event.type) {
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
@@ -179,7 +185,7 @@ bool GamepadKeys::translate(const SDL_Event& event, SDLKey startKey, std::deque<
                 }
                 return true;
             }
-            const SDLKey key = keyOfButton(button, startKey, yKey, xKey);
+            const SDLKey key = keyOfButton(button, startKey, yKey, xKey, shoulderKey);
             if (key != SDLK_UNKNOWN && held == SDLK_UNKNOWN) {
                 held = key;
                 press(key, keys);

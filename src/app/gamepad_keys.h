@@ -13,9 +13,10 @@
 class GamepadKeys {
   public:
     // How the buttons are numbered. Linux numbers an Xbox-style pad so under
-    // classic SDL 1.2 and sdl12-compat alike: 0-3 the face buttons, 6 Back,
+    // classic SDL 1.2 and sdl12-compat alike: 0-3 the face buttons, 4 and 5
+    // the shoulders, 6 Back,
     // 7 Start, the d-pad a hat. A browser gives a known pad its standard
-    // layout: 0-3 the face buttons, 6 and 7 the triggers, 8 Back, 9 Start,
+    // layout: 0-3 the face buttons, 4 and 5 the shoulders, 6 and 7 the triggers, 8 Back, 9 Start,
     // 12-15 the d-pad up, down, left and right.
     enum class Layout { Linux, Browser };
 #ifdef __EMSCRIPTEN__
@@ -43,15 +44,19 @@ class GamepadKeys {
     // left alone (false). A key held by several buttons or directions at
     // once is pressed once and released when the last of them lets go. The
     // Y button is `yKey` (R in the level menu, where it plays the record),
-    // the X button `xKey` (E in the level menu, where it practises the level).
+    // the X button `xKey` (E in the level menu, where it practises the level),
+    // the shoulder buttons `shoulderKey` (C in the level menu, which opens
+    // the world board; none by default).
     bool translate(const SDL_Event& event, SDLKey startKey, std::deque<SDL_Event>& keys,
-                   SDLKey yKey = SDLK_SPACE, SDLKey xKey = SDLK_SPACE);
+                   SDLKey yKey = SDLK_SPACE, SDLKey xKey = SDLK_SPACE,
+                   SDLKey shoulderKey = SDLK_UNKNOWN);
 
     static constexpr int MaxPads = 8;
     static constexpr int MaxButtons = 32;
 
   private:
-    SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey) const;
+    SDLKey keyOfButton(int button, SDLKey startKey, SDLKey yKey, SDLKey xKey,
+                       SDLKey shoulderKey) const;
     void press(SDLKey key, std::deque<SDL_Event>& keys);
     void release(SDLKey key, std::deque<SDL_Event>& keys);
     void letGo(int slot, std::deque<SDL_Event>& keys);
@@ -66,7 +71,7 @@ class GamepadKeys {
     std::array<Pad, MaxPads> pads_{};
     // How many buttons and directions hold each key a pad can press, in
     // the order of the keys in gamepad_keys.cpp.
-    std::array<uint8_t, 9> holders_{};
+    std::array<uint8_t, 11> holders_{};
     std::array<SDL_Joystick*, MaxPads> opened_{};  // by slot, null where none is open
     Layout layout_;
 };

@@ -24,6 +24,7 @@ void Game::showLevelEnd() {
     // pace's records are its own, beside the full pace's.
     int32_t shownRecord = score;
     recordUnsaved = false;
+    bool askName = false;
     if (currentLevel >= 0 && currentLevel < MaxRecords) {
         const RecordFiles files = recordFilesOf(currentLevel, pace);
         const int32_t held = pace == FullPace ? records[currentLevel] : recordOnFile(files.records);
@@ -37,6 +38,7 @@ void Game::showLevelEnd() {
             const RecordSave save = saveRecord(currentLevel, score, whole ? &run : nullptr, files);
             if (whole && save.written) {
                 tellBoardOfRecord(currentLevel, run);
+                askName = pace == FullPace && !practising && wantsName();
             }
             shownRecord = std::max(held, save.record);
             recordUnsaved = save.beaten && !save.written;
@@ -63,6 +65,12 @@ void Game::showLevelEnd() {
         nextScreen = Screen::TitleMenu;
     } else {
         nextScreen = Screen::End;
+    }
+    // A first record for the world board: the player picks the name it goes
+    // under (or says no) before going on.
+    if (askName && nextScreen != Screen::End) {
+        nameThen = nextScreen;
+        nextScreen = Screen::NameEntry;
     }
 }
 

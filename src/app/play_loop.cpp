@@ -148,13 +148,19 @@ void Game::recordSpace(bool press) {
 }
 
 void Game::toggleGhost() {
-    ghostShown = !ghostShown;
+    if (ghostShown && !worldGhostChosen && worldBoard) {
+        worldGhostChosen = true;
+    } else {
+        worldGhostChosen = false;
+        ghostShown = !ghostShown;
+    }
     saveSettings();
 }
 
 void Game::saveSettings() {
     Settings settings;
     settings.ghostShown = ghostShown;
+    settings.worldGhost = worldGhostChosen;
     settings.pace = pace;
     settings.server = serverUrl;
     writeSettings(settings);
@@ -177,7 +183,8 @@ void Game::drawPlayFrame() {
     }
     ++playedFrames;
     level->runFrame();
-    ghost.stepAndDraw(ghostShown);  // under the hero
+    ghost.stepAndDraw(ghostShown && !worldGhostChosen);  // under the hero
+    worldGhost.stepAndDraw(ghostShown && worldGhostChosen);
     hero->update();
 
     // The hero takes what lies at its waist, two rows above its body's cell.

@@ -16,6 +16,9 @@ const std::array<SDL_Rect, 2> PointerKeys::LevelEndChoices = {SDL_Rect{110, 223,
                                                               SDL_Rect{110, 297, 280, 54}};
 const std::array<SDL_Rect, 2> PointerKeys::LevelMenuKeyLines = {SDL_Rect{16, 206, 250, 30},
                                                                 SDL_Rect{16, 236, 250, 30}};
+const SDL_Rect PointerKeys::LevelMenuBoardLine{16, 268, 250, 48};
+const std::array<SDL_Rect, 2> PointerKeys::BoardKeyLines = {SDL_Rect{40, 410, 640, 28},
+                                                            SDL_Rect{220, 440, 280, 28}};
 // The level menu's picture of the level, 388 pixels wide with its frame, with
 // an arrow drawn on each side of it: the column under the picture starts the
 // level, and all that lies left or right of it moves that way, arrow included.
@@ -185,7 +188,10 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
             if (!onPicture) {
                 break;
             }
-            if (contains(LevelMenuKeyLines[0], x, y) || contains(LevelMenuKeyLines[1], x, y)) {
+            if (target.worldBoard && contains(LevelMenuBoardLine, x, y)) {
+                tap(SDLK_c, keys);
+            } else if (contains(LevelMenuKeyLines[0], x, y) ||
+                       contains(LevelMenuKeyLines[1], x, y)) {
                 tap(contains(LevelMenuKeyLines[0], x, y) ? SDLK_e : SDLK_v, keys);
             } else if (x < LevelCardLeft) {
                 tap(SDLK_LEFT, keys);
@@ -214,6 +220,23 @@ void PointerKeys::press(const Target& target, int windowX, int windowY,
                     tap(SDLK_SPACE, keys);
                 }
             }
+            break;
+        case Screen::WorldBoard:
+            if (contains(BoardRows, x, y)) {
+                const int row = (y - BoardRows.y) / BoardRowHeight;
+                for (int at = target.selection; at < row; ++at) {
+                    tap(SDLK_DOWN, keys);
+                }
+                for (int at = target.selection; at > row; --at) {
+                    tap(SDLK_UP, keys);
+                }
+                tap(SDLK_SPACE, keys);
+            } else {
+                tap(contains(BoardKeyLines[1], x, y) ? SDLK_n : SDLK_ESCAPE, keys);
+            }
+            break;
+        case Screen::NameEntry:
+            tap(SDLK_ESCAPE, keys);
             break;
         case Screen::Other:
             break;

@@ -19,7 +19,13 @@
 //   taps Left, right of it Right. On it or above or below it, the release
 //   taps Space, unless the press was held LongPressMs: that taps R, which
 //   plays the level's record run. The lines "E : entraînement" and
-//   "V : allure" drawn left of it tap E and V.
+//   "V : allure" drawn left of it tap E and V, and with a world board, its
+//   lines under them tap C, which opens the board.
+// - World board: a press on a row moves the highlight there with Up and
+//   Down, then taps Space (which watches its run); on "N : choisir un nom"
+//   it taps N, anywhere else Escape.
+// - Name entry: a press taps Escape, which goes on without a name (a finger
+//   has no keys to type one with).
 // - In a level: the first finger down (or the left button) presses Space,
 //   which is released when the last finger lifts. While the level is paused
 //   a press taps P, which resumes it. In practice a second finger taps C,
@@ -28,14 +34,15 @@
 //   then Space.
 class PointerKeys {
   public:
-    enum class Screen { Other, TitleMenu, LevelMenu, PlayLevel, LevelEnd };
+    enum class Screen { Other, TitleMenu, LevelMenu, PlayLevel, LevelEnd, WorldBoard, NameEntry };
 
     // What the pointer acts on: the screen on show, the title menu's
     // highlighted entry, whether the level is paused, and where the 720 x 480
     // picture lies in the window.
     struct Target {
         Screen screen = Screen::Other;
-        int32_t selection = 0;
+        int32_t selection = 0;    // on the board: the highlighted row among those shown
+        bool worldBoard = false;  // the level menu shows the world board's lines
         bool paused = false;
         bool practising = false;
         SDL_Rect place{0, 0, 720, 480};
@@ -72,6 +79,13 @@ class PointerKeys {
     static const std::array<SDL_Rect, 2> LevelEndChoices;  // "Rejouer", "Menu principal"
     // The level menu's lines of practice (E) and pace (V).
     static const std::array<SDL_Rect, 2> LevelMenuKeyLines;
+    // The level menu's lines of the world board (C), under those.
+    static const SDL_Rect LevelMenuBoardLine;
+    // The board screen's rows, BoardRowHeight pixels each, and its lines of
+    // keys: the moves and Escape, then N.
+    static constexpr int BoardRowHeight = 27;
+    static constexpr SDL_Rect BoardRows{80, 62, 560, 10 * BoardRowHeight};
+    static const std::array<SDL_Rect, 2> BoardKeyLines;
 
   private:
     void press(const Target& target, int x, int y, std::deque<SDL_Event>& keys);

@@ -43,6 +43,7 @@ void Game::restoreCheckpoint(const PlayCheckpoint& checkpoint) {
         level->enemyAnimation->frameClock = checkpoint.enemyFrameClock;
     }
     ghost.rewindTo(checkpoint.frame);
+    worldGhost.rewindTo(checkpoint.frame);
 }
 
 // After the frame just played: a fall waits and goes back, the end of the

@@ -31,6 +31,7 @@ void Game::startGame(int32_t levelIndex) {
     // before the grid it points into, so nothing ever points at freed memory
     // (and two 3 MB levels are never alive at once).
     ghost.clear();
+    worldGhost.clear();
     hero.reset();
     body.reset();
     level.reset();
@@ -68,6 +69,9 @@ void Game::startGame(int32_t levelIndex) {
         loadReplay(levelIndex, levelFiles[levelIndex], level->fileFingerprint, level->grid.data(),
                    record, pace)) {
         ghost.start(level->grid.data(), std::move(record), *hero);
+    }
+    if (nextScreen != Screen::WatchRecord) {
+        startWorldGhost(levelIndex);
     }
     if (practising) {
         practice.begin(takeCheckpoint(), finishFrame);

@@ -14,10 +14,12 @@ SurfacePtr renderUtf8(TTF_Font* font, const std::string& utf8, SDL_Color color) 
 }
 
 void OutlinedLabel::render(TTF_Font* font, const std::string& utf8, SDL_Color fill, int outline) {
-    if (font != nullptr && text_ && utf8 == shown_ && outline == thickness_) {
+    const bool sameFill = fill.r == fill_.r && fill.g == fill_.g && fill.b == fill_.b;
+    if (font != nullptr && text_ && utf8 == shown_ && outline == thickness_ && sameFill) {
         return;
     }
     shown_ = utf8;
+    fill_ = fill;
     thickness_ = outline;
     text_ = renderUtf8(font, utf8, fill);
     outline_ = renderUtf8(font, utf8, Ink);

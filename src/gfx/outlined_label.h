@@ -12,7 +12,7 @@
 class OutlinedLabel {
   public:
     // `utf8` in `font`, with an outline `outline` pixels wide. Drawn again
-    // only when the text changes; a null font leaves nothing to draw.
+    // only when the text or its colour changes; a null font leaves nothing to draw.
     void render(TTF_Font* font, const std::string& utf8, SDL_Color fill, int outline);
     // With its top-left corner at (x, y), or its centre at x when `centred`.
     void draw(int x, int y, bool centred = false) const;
@@ -25,6 +25,7 @@ class OutlinedLabel {
 
   private:
     std::string shown_;
+    SDL_Color fill_{0, 0, 0, 0};
     SurfacePtr text_;
     SurfacePtr outline_;
     int thickness_ = 0;

@@ -99,6 +99,7 @@ void BoardClient::poll(int64_t nowMs) {
     pollTicket();
     pollRun(nowMs);
     pollBoard(nowMs);
+    pollDownload();
     sendDueRun(nowMs);
 }
 
@@ -301,4 +302,27 @@ BoardClient::Board& BoardClient::loadedBoard(int32_t level) {
         made = parseBoardFile(contents, level);
     }
     return made;
+}
+
+void BoardClient::fetchRun(int64_t run) {
+    if (!enabled() || run <= 0 || run > MaxBoardId) {
+        return;
+    }
+    http.cancel(downloadRequest);
+    download = RunDownload{run, true, "", ""};
+    downloadRequest = send("GET", "/runs/" + std::to_string(run), "", false);
+}
+
+void BoardClient::pollDownload() {
+    HttpResponse response;
+    if (!answered(downloadRequest, response)) {
+        return;
+    }
+    download.fetching = false;
+    if (response.status == 200) {
+        download.replay = std::move(response.body);
+    } else {
+        download.message =
+            response.status == 0 ? response.failure : errorMessageOf(response.body, NoAnswer);
+    }
 }

@@ -77,6 +77,17 @@ class BoardClient {
     void fetchBoard(int32_t level);
     const Board& board(int32_t level) { return loadedBoard(level); }
 
+    // A ranked run's replay, as the server keeps it, asked for by its id
+    // (one at a time: a new ask drops the last).
+    struct RunDownload {
+        int64_t run = 0;  // 0: none asked
+        bool fetching = false;
+        std::string replay;   // once it came
+        std::string message;  // why it did not come
+    };
+    void fetchRun(int64_t run);
+    const RunDownload& runDownload() const { return download; }
+
   private:
     std::string boardFile(int32_t level) const;
     // True when `request` is answered: the answer is in `response` and
@@ -89,6 +100,7 @@ class BoardClient {
     void pollRun(int64_t nowMs);
     void pollBoard(int64_t nowMs);
     void sendDueRun(int64_t nowMs);
+    void pollDownload();
     Board& loadedBoard(int32_t level);
 
     std::string server;
@@ -117,4 +129,7 @@ class BoardClient {
     bool askingAround = false;
     std::string topBody;  // the top's answer, kept with the neighbours'
     std::map<int32_t, Board> boards;
+
+    int32_t downloadRequest = 0;
+    RunDownload download;
 };

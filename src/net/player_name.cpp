@@ -40,7 +40,9 @@ bool decode(std::string_view text, std::size_t& at, uint32_t& code) {
     return true;
 }
 
-void encode(uint32_t code, std::string& out) {
+}  // namespace
+
+void appendUtf8(uint32_t code, std::string& out) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -53,17 +55,14 @@ void encode(uint32_t code, std::string& out) {
     }
 }
 
+namespace {
+
 // Latin letters: ASCII, Latin-1's letters and Latin Extended-A and B.
 bool isLetter(uint32_t code) {
     if ((code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z')) {
         return true;
     }
     return code >= 0xC0 && code <= 0x24F && code != 0xD7 && code != 0xF7;
-}
-
-bool isAllowed(uint32_t code) {
-    return isLetter(code) || (code >= '0' && code <= '9') || code == ' ' || code == '-' ||
-           code == '_';
 }
 
 uint32_t lower(uint32_t code) {
@@ -89,6 +88,11 @@ uint32_t lower(uint32_t code) {
 
 }  // namespace
 
+bool isPlayerNameCharacter(uint32_t code) {
+    return isLetter(code) || (code >= '0' && code <= '9') || code == ' ' || code == '-' ||
+           code == '_';
+}
+
 bool normalizePlayerName(std::string_view raw, std::string& name, std::string& key,
                          std::string& reason) {
     std::vector<uint32_t> codes;
@@ -99,7 +103,7 @@ bool normalizePlayerName(std::string_view raw, std::string& name, std::string& k
             reason = "le nom n'est pas un texte UTF-8 valide";
             return false;
         }
-        if (!isAllowed(code)) {
+        if (!isPlayerNameCharacter(code)) {
             reason =
                 "le nom ne peut contenir que des lettres, des chiffres, des espaces, '-' et '_'";
             return false;
@@ -126,8 +130,8 @@ bool normalizePlayerName(std::string_view raw, std::string& name, std::string& k
     name.clear();
     key.clear();
     for (std::size_t i = begin; i < end; ++i) {
-        encode(codes[i], name);
-        encode(lower(codes[i]), key);
+        appendUtf8(codes[i], name);
+        appendUtf8(lower(codes[i]), key);
     }
     return true;
 }

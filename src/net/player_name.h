@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,3 +13,8 @@ constexpr int MaxPlayerNameLength = 16;
 // by case are one. False with a French reason for any other text. Pure.
 bool normalizePlayerName(std::string_view raw, std::string& name, std::string& key,
                          std::string& reason);
+
+// One character a name may hold (a Unicode code point), as the rule above.
+bool isPlayerNameCharacter(uint32_t code);
+// `code` (below U+10000) in UTF-8, after `out`.
+void appendUtf8(uint32_t code, std::string& out);

@@ -15,6 +15,7 @@ void Game::showLevelMenu() {
     selection = levelMenuFirstSelection;
     levelMenuFirstSelection = 0;
     watchedRun = ReplayData{};
+    boardOpened = false;
     running = true;
     // One event per pass: a burst of presses is taken one press per frame
     // step, and whatever follows the confirming Space waits for the next
@@ -23,6 +24,14 @@ void Game::showLevelMenu() {
     if (watchedRun.frames > 0) {
         nextScreen = Screen::WatchRecord;
         nextLevelIndex = selection;
+        watchReturn = Screen::LevelMenu;
+        watchTitle = "Record";
+        return;
+    }
+    if (boardOpened) {
+        nextScreen = Screen::WorldBoard;
+        boardLevel = selection;
+        boardList = BoardList{};
         return;
     }
     if (!menuConfirmed) {
@@ -66,6 +75,13 @@ void Game::handleLevelMenuEvent() {
         FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
         running = false;
     }
+    // C: the highlighted level's world board, when the game has a server.
+    if (key == SDLK_c && worldBoard && selection >= 0 && selection < levelCount &&
+        selection < MaxLevelFiles) {
+        FSOUND_PlaySound(FSOUND_FREE, confirmSample.get());
+        boardOpened = true;
+        running = false;
+    }
     if (key == SDLK_v) {
         FSOUND_PlaySound(FSOUND_FREE, menuSample.get());
         pace = nextPace(pace);
@@ -90,6 +106,7 @@ void Game::drawLevelMenuFrame() {
         titleAnimation->draw();
     }
     drawMenuLines();
+    drawMenuBoardLines();
 }
 
 // Left of the level's picture, between the title and the hero: how far the

@@ -45,6 +45,20 @@ bool readReplay(int32_t levelIndex, int32_t pace, ReplayData& read) {
     return true;
 }
 
+// The level file at `levelPath` as it starts: its grid and its fingerprint.
+bool readLevelGrid(const std::string& levelPath, std::vector<int32_t>& grid,
+                   uint64_t& fingerprint) {
+    std::string level;
+    if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes)) {
+        return false;
+    }
+    grid.assign(GridCells, Empty);
+    LevelFileData data;
+    parseLevelText(level, data, grid.data());
+    fingerprint = fingerprintOf(level);
+    return true;
+}
+
 bool keepIfItReplays(const std::string& path, const std::string& levelPath,
                      uint64_t levelFingerprint, const int32_t* grid, ReplayData& read,
                      ReplayData& replay) {
@@ -69,17 +83,15 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& re
     if (!readReplay(levelIndex, pace, read)) {
         return false;
     }
-    std::string level;
-    if (!text::readWholeFile(levelPath, level, MaxLevelFileBytes)) {
+    std::vector<int32_t> grid;
+    uint64_t fingerprint = 0;
+    if (!readLevelGrid(levelPath, grid, fingerprint)) {
         setAside(replayFileName(levelIndex, pace),
                  "ne peut etre verifie : le niveau " + levelPath + " est illisible");
         return false;
     }
-    std::vector<int32_t> grid(GridCells, Empty);
-    LevelFileData data;
-    parseLevelText(level, data, grid.data());
-    return keepIfItReplays(replayFileName(levelIndex, pace), levelPath, fingerprintOf(level),
-                           grid.data(), read, replay);
+    return keepIfItReplays(replayFileName(levelIndex, pace), levelPath, fingerprint, grid.data(),
+                           read, replay);
 }
 
 bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
@@ -88,4 +100,32 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t level
     return readReplay(levelIndex, pace, read) &&
            keepIfItReplays(replayFileName(levelIndex, pace), levelPath, levelFingerprint, grid,
                            read, replay);
+}
+
+bool checkReplay(const std::string& text, const std::string& levelPath, ReplayData& replay,
+                 std::string& reason) {
+    std::vector<int32_t> grid;
+    uint64_t fingerprint = 0;
+    if (!readLevelGrid(levelPath, grid, fingerprint)) {
+        reason = "le niveau " + levelPath + " est illisible";
+        return false;
+    }
+    return checkReplay(text, fingerprint, grid.data(), replay, reason);
+}
+
+bool checkReplay(const std::string& text, uint64_t levelFingerprint, const int32_t* grid,
+                 ReplayData& replay, std::string& reason) {
+    ReplayData read;
+    if (!parseReplayText(text, read, reason)) {
+        return false;
+    }
+    if (levelFingerprint != read.levelFingerprint) {
+        reason = "ce run a été joué sur une autre version du niveau";
+        return false;
+    }
+    if (!replayReplays(grid, read, reason)) {
+        return false;
+    }
+    replay = std::move(read);
+    return true;
 }

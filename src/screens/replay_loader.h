@@ -18,3 +18,14 @@ bool loadReplay(int32_t levelIndex, const std::string& levelPath, ReplayData& re
 // the file has it (nothing taken yet).
 bool loadReplay(int32_t levelIndex, const std::string& levelPath, uint64_t levelFingerprint,
                 const int32_t* grid, ReplayData& replay, int32_t pace = FullPace);
+
+// A run from elsewhere (the world board's), kept in `replay` only when it
+// replays as loadReplay requires: a whole replay, made on the very level
+// file `levelPath` holds now, reaching its stated score. False with a French
+// reason otherwise.
+bool checkReplay(const std::string& text, const std::string& levelPath, ReplayData& replay,
+                 std::string& reason);
+// The same on a level already read: its fingerprint and its grid as the
+// file has it.
+bool checkReplay(const std::string& text, uint64_t levelFingerprint, const int32_t* grid,
+                 ReplayData& replay, std::string& reason);

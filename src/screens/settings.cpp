@@ -60,8 +60,9 @@ Settings parseSettingsText(std::string_view text) {
             continue;
         }
         int32_t number = 0;
-        if (keyword == "fantome" && (value == "0" || value == "1")) {
-            settings.ghostShown = value == "1";
+        if (keyword == "fantome" && (value == "0" || value == "1" || value == "2")) {
+            settings.ghostShown = value != "0";
+            settings.worldGhost = value == "2";
         } else if (keyword == "allure" && text::parseWholeInt32(value, number) && isPace(number)) {
             settings.pace = number;
         } else if (keyword == "serveur" && isServerUrl(value)) {
@@ -72,8 +73,9 @@ Settings parseSettingsText(std::string_view text) {
 }
 
 std::string settingsText(const Settings& settings) {
-    std::string written = std::string("fantome ") + (settings.ghostShown ? "1" : "0") +
-                          "\nallure " + std::to_string(settings.pace) + "\n";
+    const char* ghost = !settings.ghostShown ? "0" : settings.worldGhost ? "2" : "1";
+    std::string written =
+        std::string("fantome ") + ghost + "\nallure " + std::to_string(settings.pace) + "\n";
     if (!settings.server.empty()) {
         written += "serveur " + settings.server + "\n";
     }

@@ -7,7 +7,7 @@
 // The player's choices kept between runs, in "Save/reglages.txt", one
 // keyword line each:
 //
-//   fantome 1
+//   fantome 1        (0: no ghost, 1: the record's, 2: the world record's)
 //   allure 70
 //   serveur http://classement.example:8080
 //
@@ -22,6 +22,7 @@ constexpr int32_t Paces[] = {100, 90, 80, 70, 60, 50};
 
 struct Settings {
     bool ghostShown = true;
+    bool worldGhost = false;  // the world record's run is raced, not the player's
     int32_t pace = FullPace;
     std::string server;  // the world board's address, "" for none
 };
