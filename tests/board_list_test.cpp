@@ -125,17 +125,6 @@ TEST(BoardList, TheHighlightMovesWithinTheListAndScrollsIt) {
     EXPECT_EQ(list.highlight(), 4);
 }
 
-TEST(BoardList, TellsOfRunsWithoutATicket) {
-    LevelBoard top;
-    top.top = lines(1, 3);
-    BoardList list;
-    list.show(top, nullptr, 0);
-    EXPECT_FALSE(list.anyUntimed());
-    top.top[1].timed = false;
-    list.show(top, nullptr, 0);
-    EXPECT_TRUE(list.anyUntimed());
-}
-
 TEST(BoardList, TheStateLineTellsAFailureAndTheDateOfTheBoardShownInstead) {
     std::tm day{};
     day.tm_year = 2026 - 1900;

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "actors/ghost.h"
 #include "app/game.h"
 #include "play_fixture.h"
 #include "screens/replay_file.h"
@@ -72,26 +71,6 @@ TEST(WorldGhost, TheKeptWorldRecordRacesOnlyOnTheLevelItWasPlayedOn) {
     writeFile("Niveaux/test-0.lvl", levelFile + "\n");
     game->startGame(0);
     EXPECT_EQ(game->worldGhost.runner(), nullptr);
-}
-
-TEST(WorldGhost, ATintedCopyIsHalfWayToTheTint) {
-    SDL_Surface* picture =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 32, 0xff0000, 0xff00, 0xff, 0xff000000);
-    ASSERT_NE(picture, nullptr);
-    SDL_FillRect(picture, nullptr, SDL_MapRGBA(picture->format, 0xff, 0xff, 0xff, 0xff));
-    const SurfacePtr plain = fadedCopy(picture, Ghost::Alpha);
-    const SurfacePtr tinted = fadedCopy(picture, Ghost::Alpha, &WorldGhostTint);
-    SDL_FreeSurface(picture);
-    ASSERT_TRUE(plain && tinted);
-    Uint8 r = 0, g = 0, b = 0, a = 0;
-    SDL_GetRGBA(static_cast<Uint32*>(plain->pixels)[0], plain->format, &r, &g, &b, &a);
-    EXPECT_EQ(r, 0xff);
-    EXPECT_EQ(a, Ghost::Alpha);
-    SDL_GetRGBA(static_cast<Uint32*>(tinted->pixels)[0], tinted->format, &r, &g, &b, &a);
-    EXPECT_EQ(r, (0xff + WorldGhostTint.r) / 2);
-    EXPECT_EQ(g, (0xff + WorldGhostTint.g) / 2);
-    EXPECT_EQ(b, (0xff + WorldGhostTint.b) / 2);
-    EXPECT_EQ(a, Ghost::Alpha);
 }
 
 }  // namespace
