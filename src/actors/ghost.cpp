@@ -72,11 +72,17 @@ SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha, const SDL_Color* tint) {
     if (SDL_LockSurface(copy.get()) != 0) {
         return nullptr;
     }
+    // The alpha channel's place, from its mask: the page's SDL leaves
+    // Ashift at 0 whatever the mask says.
+    int alphaShift = 0;
+    while (((format->Amask >> alphaShift) & 1) == 0) {
+        ++alphaShift;
+    }
     for (int y = 0; y < copy->h; ++y) {
         Uint32* row =
             reinterpret_cast<Uint32*>(static_cast<Uint8*>(copy->pixels) + y * copy->pitch);
         for (int x = 0; x < copy->w; ++x) {
-            const Uint32 old = (row[x] & format->Amask) >> format->Ashift;
+            const Uint32 old = (row[x] & format->Amask) >> alphaShift;
             const Uint32 faded = old * alpha / 255;
             Uint32 pixel = row[x];
             if (tint != nullptr) {
@@ -86,7 +92,7 @@ SurfacePtr fadedCopy(SDL_Surface* picture, Uint8 alpha, const SDL_Color* tint) {
                                    static_cast<Uint8>((g + tint->g) / 2),
                                    static_cast<Uint8>((b + tint->b) / 2));
             }
-            row[x] = (pixel & ~format->Amask) | ((faded << format->Ashift) & format->Amask);
+            row[x] = (pixel & ~format->Amask) | ((faded << alphaShift) & format->Amask);
         }
     }
     SDL_UnlockSurface(copy.get());
