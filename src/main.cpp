@@ -1,5 +1,7 @@
 #include "app/game.h"
 #include "app/key_event.h"
+#include "net/board_client.h"
+#include "net/player_name.h"
 #include "screens/story.h"
 #include "util/atomic_file.h"
 
@@ -7,19 +9,70 @@
 #include <emscripten.h>
 
 // The running game, for the page's tests to read through the probe below.
-static const Game* runningGame = nullptr;
+static Game* runningGame = nullptr;
 
-enum class Probe { Screen, HeroY, Score, Record, Paused, Pace, Practising, Checkpoints };
+enum class Probe {
+    Screen,
+    HeroY,
+    Score,
+    Record,
+    Paused,
+    Pace,
+    Practising,
+    Checkpoints,
+    PlayedFrames,
+    NameState,
+    WorldRank,
+    OutboxRuns,
+    WorldGhostY,
+    BoardHighlight,
+    BoardRows,
+};
+
+// The world board's side of the probe, -1 without a board.
+int probeBoard(Game& game, Probe what) {
+    BoardClient* board = game.worldBoard.get();
+    if (board == nullptr || !board->enabled()) {
+        return -1;
+    }
+    switch (what) {
+        case Probe::NameState:
+            return game.nameSent ? static_cast<int>(board->nameState()) : 0;
+        case Probe::WorldRank: {
+            const BoardClient::Board& shown = board->board(game.selection);
+            return shown.ranked ? static_cast<int>(shown.around.rank) : -1;
+        }
+        case Probe::OutboxRuns:
+            return static_cast<int>(board->outbox().runs.size());
+        case Probe::WorldGhostY: {
+            const ReplayRunner* runner = game.worldGhost.runner();
+            return runner != nullptr ? runner->body.y : -1;
+        }
+        case Probe::BoardHighlight:
+            return game.boardList.highlight();
+        case Probe::BoardRows:
+            return static_cast<int>(game.boardList.rows().size());
+        default:
+            return -1;
+    }
+}
 
 // One number about the running game, -1 when there is none: the screen
 // (Screen's order), the hero body's y, the level's score, the record of
 // the level being played, whether it is paused (1) or not (0), the pace in
 // percent, whether the level is practised (1) or not (0), and how many
-// checkpoints the practice holds.
+// checkpoints the practice holds, and the frames of the level played. With
+// a world board: the name entry's state (BoardClient::NameState's order
+// once the name is sent, else 0), the player's rank on the highlighted
+// level, the runs waiting to be sent, the world record ghost's y, and the
+// board screen's highlighted row and its number of rows.
 extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
-    const Game* game = runningGame;
+    Game* game = runningGame;
     if (game == nullptr) {
         return -1;
+    }
+    if (what >= static_cast<int>(Probe::NameState)) {
+        return probeBoard(*game, static_cast<Probe>(what));
     }
     switch (static_cast<Probe>(what)) {
         case Probe::Screen:
@@ -40,8 +93,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
             return game->practising ? 1 : 0;
         case Probe::Checkpoints:
             return static_cast<int>(game->practice.checkpoints().size());
+        case Probe::PlayedFrames:
+            return game->playedFrames;
+        default:
+            return -1;
     }
-    return -1;
 }
 
 // Presses and releases `key` (an SDLKey) for the page's own buttons, such
@@ -52,6 +108,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pressGameKey(int key) {
         SDL_Event event = keyEvent(type, static_cast<SDLKey>(key));
         SDL_PushEvent(&event);
     }
+}
+
+// Types the character `code` (a UTF-16 unit, as SDL 1.2 reports one) as a
+// key would: the page's own name field hands its text over this way.
+extern "C" EMSCRIPTEN_KEEPALIVE void typeGameCharacter(int code) {
+    SDL_Event event = keyEvent(SDL_KEYDOWN, SDLK_UNKNOWN);
+    event.key.keysym.unicode = static_cast<Uint16>(code);
+    SDL_PushEvent(&event);
+    event = keyEvent(SDL_KEYUP, SDLK_UNKNOWN);
+    SDL_PushEvent(&event);
+}
+
+// Whether a name for the world board may hold the character `code`, so
+// that the page's field keeps only what the game's would.
+extern "C" EMSCRIPTEN_KEEPALIVE int nameAllows(int code) {
+    return code >= 0 && isPlayerNameCharacter(static_cast<uint32_t>(code)) ? 1 : 0;
 }
 #endif
 

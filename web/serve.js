@@ -22,10 +22,16 @@ const types = {
 };
 
 // Starts serving `root` on `port` (0: any free port); resolves to the server.
-function serve(root, port) {
+// `api(request, response)`, when given, answers every path under /api/ (as a
+// test's stand-in for the leaderboard server).
+function serve(root, port, api = null) {
   const packed = new Map();  // digest of a file's contents -> their gzip, made once
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, "http://localhost");
+    if (api && url.pathname.startsWith("/api/")) {
+      api(request, response);
+      return;
+    }
     let name;
     try {
       name = decodeURIComponent(url.pathname);

@@ -46,7 +46,8 @@ self.addEventListener("activate", (event) => {
 
 self.addEventListener("fetch", (event) => {
   const request = event.request;
-  if (request.method !== "GET") return;
+  // The world board's answers are the server's, never kept.
+  if (request.method !== "GET" || new URL(request.url).pathname.startsWith("/api/")) return;
   event.respondWith((async () => {
     const cache = await caches.open(cacheName);
     const kept = await cache.match(request, { ignoreSearch: true }) ||

@@ -9,8 +9,8 @@
 // ready, then returns. Answers are bounded (MaxAnswerBytes: the transfer
 // stops past it), redirects are not followed, and only http:// and https://
 // addresses are reached. On the desktop this is libcurl's multi interface
-// (http_client.cpp); the browser's build has no client yet
-// (http_client_web.cpp): every request there ends at once with no answer.
+// (http_client.cpp); in the page, the browser's fetch (http_client_web.cpp),
+// where the connection has no timeout of its own, only the total one.
 
 struct HttpRequest {
     std::string method = "GET";  // GET or POST (a POST's body is JSON)

@@ -11,8 +11,13 @@ const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
 
 // The game's screens, in the order of its Screen enumeration, and what the
 // probe can tell about the running game.
-const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6, WatchRecord: 8 };
-const Probe = { Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4, Pace: 5, Practising: 6, Checkpoints: 7 };
+const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6, WatchRecord: 8, WorldBoard: 9, NameEntry: 10 };
+const Probe = {
+  Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4, Pace: 5, Practising: 6, Checkpoints: 7, PlayedFrames: 8,
+  NameState: 9, WorldRank: 10, OutboxRuns: 11, WorldGhostY: 12, BoardHighlight: 13, BoardRows: 14,
+};
+// The name entry's states (once the name is sent), as the probe tells them.
+const NameState = { NotSent: 0, Waiting: 1, Created: 2, Refused: 3, Failed: 4 };
 
 const counts = { passed: 0, failed: 0 };
 function check(ok, what, detail = "") {
@@ -42,11 +47,12 @@ function launchBrowser(args = []) {
   });
 }
 
-// Serves the folder `root` on `port` (0: any free one). sent() counts the
-// bytes it sent so far, headers included, as sent (gzip); stop() closes it
-// and every connection a browser keeps open, as a network gone would.
-async function startServer(root, port = 0) {
-  const server = await serve(root, port);
+// Serves the folder `root` on `port` (0: any free one), and /api/ with `api`
+// when given (as serve.js does). sent() counts the bytes it sent so far,
+// headers included, as sent (gzip); stop() closes it and every connection a
+// browser keeps open, as a network gone would.
+async function startServer(root, port = 0, api = null) {
+  const server = await serve(root, port, api);
   const at = server.address().port;
   const sockets = new Set();
   server.on("connection", (socket) => sockets.add(socket));
@@ -173,6 +179,26 @@ async function holdJump(page, press, release) {
   return { ground, heights, releasedAt };
 }
 
+// The on-page rectangle of the canvas, and of the page's corner buttons.
+const box = (page, id) => page.evaluate((id) => {
+  const element = document.getElementById(id);
+  if (element.hidden) return null;
+  const { left, top, right, bottom } = element.getBoundingClientRect();
+  return { left, top, right, bottom };
+}, id);
+
+// Where the point (x, y) of the game's picture is on the page.
+async function onPage(page, [x, y]) {
+  const canvas = await box(page, "canvas");
+  const scale = (canvas.right - canvas.left) / 720;
+  return { x: canvas.left + x * scale, y: canvas.top + y * scale };
+}
+
+async function tap(page, point) {
+  const { x, y } = await onPage(page, point);
+  await page.touchscreen.tap(x, y);
+}
+
 function gzipBytes(file) {
   return zlib.gzipSync(fs.readFileSync(file)).length;
 }
@@ -198,6 +224,6 @@ function run(name, body) {
 }
 
 module.exports = {
-  Screen, Probe, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
-  openGame, loadGame, holdJump, playFrames, gzipBytes, downloadedBytes, run,
+  Screen, Probe, NameState, check, sleep, probe, waitForScreen, waitForReady, launchBrowser, startServer, newLog,
+  openGame, loadGame, holdJump, playFrames, box, onPage, tap, gzipBytes, downloadedBytes, run,
 };

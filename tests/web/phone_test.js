@@ -7,7 +7,7 @@
 const path = require("path");
 const {
   Screen, Probe, check, sleep, probe, waitForScreen, launchBrowser, startServer, newLog, openGame,
-  holdJump, playFrames, run,
+  holdJump, playFrames, box, tap, onPage, run,
 } = require("./harness.js");
 
 const root = path.resolve(process.argv[2]);
@@ -24,26 +24,6 @@ const MainMenu = [250, 324];
 const Middle = [360, 240];
 const PracticeLine = [141, 221];
 const PaceLine = [141, 251];
-
-// The on-page rectangle of the canvas, and of the page's corner buttons.
-const box = (page, id) => page.evaluate((id) => {
-  const element = document.getElementById(id);
-  if (element.hidden) return null;
-  const { left, top, right, bottom } = element.getBoundingClientRect();
-  return { left, top, right, bottom };
-}, id);
-
-// Where the point (x, y) of the game's picture is on the page.
-async function onPage(page, [x, y]) {
-  const canvas = await box(page, "canvas");
-  const scale = (canvas.right - canvas.left) / 720;
-  return { x: canvas.left + x * scale, y: canvas.top + y * scale };
-}
-
-async function tap(page, point) {
-  const { x, y } = await onPage(page, point);
-  await page.touchscreen.tap(x, y);
-}
 
 // The score, then again after `ms`: equal while the level stands still.
 async function scoreOver(page, ms) {
