@@ -196,11 +196,6 @@ bool ApiRoutes::withinSharedLimit(const std::string& key, const std::string& oth
 
 ApiResponse ApiRoutes::handle(const ApiRequest& request) {
     const std::vector<std::string> parts = pathParts(request.path);
-    // The API's root says what it is, so that a page can tell the game's
-    // server from a static host that serves it.
-    if (parts.size() == 2 && parts[0] == "api" && parts[1] == "v1" && request.method == "GET") {
-        return reply(200, json{{"service", "mosslance-hero"}, {"version", 1}});
-    }
     if (parts.size() < 3 || parts[0] != "api" || parts[1] != "v1") {
         return error(404, "adresse inconnue");
     }

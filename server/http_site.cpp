@@ -88,7 +88,10 @@ bool HttpSite::bind(std::string& error) {
             response.status = 500;
             response.set_content("{\"error\":\"erreur interne\"}", "application/json");
         });
-    if (!options.webDir.empty() && !server->set_mount_point("/", options.webDir)) {
+    // The page's files say where the API is, so that the page tells the
+    // game's server from a static host, which says nothing.
+    if (!options.webDir.empty() &&
+        !server->set_mount_point("/", options.webDir, {{"X-Mosslance-Board", "/api/v1/"}})) {
         error = "le dossier de la page n'existe pas : " + options.webDir;
         return false;
     }

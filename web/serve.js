@@ -22,8 +22,8 @@ const types = {
 };
 
 // Starts serving `root` on `port` (0: any free port); resolves to the server.
-// `api(request, response)`, when given, answers every path under /api/ (as a
-// test's stand-in for the leaderboard server).
+// `api(request, response)`, when given, answers every path under /api/, and
+// the files say so as the leaderboard server's do (a test's stand-in for it).
 function serve(root, port, api = null) {
   const packed = new Map();  // digest of a file's contents -> their gzip, made once
   const server = http.createServer((request, response) => {
@@ -57,6 +57,7 @@ function serve(root, port, api = null) {
       "Cache-Control": "no-cache",
       "ETag": `W/"${digest}"`,
     };
+    if (api) headers["X-Mosslance-Board"] = "/api/v1/";
     if (request.headers["if-none-match"] === headers.ETag) {
       response.writeHead(304, headers);
       response.end();
