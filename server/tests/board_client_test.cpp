@@ -90,9 +90,11 @@ TEST_F(BoardClientTest, ARecordRunIsRankedAndItsBoardShowsOffline) {
         std::string reason;
         ASSERT_TRUE(parseReplayText(gameRun(0), run, reason));
         EXPECT_EQ(client.lastVerdict().score, run.score);
+        EXPECT_TRUE(client.board(0).stale);  // to be fetched again for the new rank
 
         client.fetchBoard(0);
         EXPECT_TRUE(client.board(0).fetching);
+        EXPECT_FALSE(client.board(0).stale);
         ASSERT_TRUE(pollUntil(client, now, [&] { return !client.board(0).fetching; }));
         const BoardClient::Board& board = client.board(0);
         EXPECT_EQ(board.message, "");

@@ -37,8 +37,10 @@ void Game::askBoardOf(int32_t levelIndex, bool now) {
     }
     const uint32_t ticks = SDL_GetTicks();
     uint32_t& asked = boardAskedAt[static_cast<std::size_t>(levelIndex)];
-    if (worldBoard->board(levelIndex).fetching ||
-        (!now && asked != 0 && ticks - asked < BoardRefreshMs)) {
+    // A board that came before the player's run was ranked is fetched again
+    // at once, so that the new rank shows.
+    const BoardClient::Board& board = worldBoard->board(levelIndex);
+    if (board.fetching || (!now && !board.stale && asked != 0 && ticks - asked < BoardRefreshMs)) {
         return;
     }
     asked = ticks == 0 ? 1 : ticks;

@@ -222,6 +222,7 @@ void BoardClient::pollRun(int64_t nowMs) {
     if (outcome == SendOutcome::Accepted) {
         if (parseRunVerdict(response.body, verdict, reason)) {
             verdictLevel = sentRun.level;
+            loadedBoard(sentRun.level).stale = true;
         } else {
             outcome = SendOutcome::Later;  // a server that says 200 and nothing sound
         }
@@ -243,6 +244,7 @@ void BoardClient::fetchBoard(int32_t level) {
         loadedBoard(boardLevel).fetching = false;
     }
     loadedBoard(level).fetching = true;
+    loadedBoard(level).stale = false;
     boardLevel = level;
     askingAround = false;
     boardRequest = send("GET", "/levels/" + std::to_string(level), "", false);

@@ -36,6 +36,7 @@ class BoardClient {
         bool ranked = false;  // the player is on it: `around` holds their neighbours
         BoardAround around;
         bool fetching = false;
+        bool stale = false;   // a run of the player's was ranked since it came
         std::string message;  // why the last fetch failed, "" when it did not
     };
 
