@@ -11,13 +11,20 @@
 //                 busiest stretch of the shipped levels: the 72 visible
 //                 columns holding the most non-empty cells in rows 0 to 47.
 // play_frame_ghost_ms  the same, racing a ghost drawn in every frame.
+// play_frame_stalled_board_ms  the same, without the ghost, with the world
+//                 board on and polled each frame as the play loop does, while
+//                 it sends a run to a server that never answers.
 // title_frame_ms  one title-menu frame (white fill, drawTitleFrame, SDL_Flip).
 //
 // The game's messages go to the standard error stream; the standard output
 // holds only "name value unit" lines.
 
 #include <SDL/SDL.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -29,6 +36,8 @@
 
 #include "app/game.h"
 #include "bench_support.h"
+#include "net/board_account.h"
+#include "net/board_client.h"
 #include "util/keyword_text.h"
 #include "world/cell_code.h"
 #include "world/level_file.h"
@@ -85,6 +94,41 @@ void drawOnePlayFrame(Game& game) {
     game.fillWhite();
     game.drawPlayFrame();
     SDL_Flip(game.screen);
+}
+
+// A socket on 127.0.0.1 that listens and never accepts: the kernel completes
+// a client's connection and takes its request, and no answer ever comes.
+// -1 when it cannot be made.
+int stalledListener(int& port) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener, 16) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener >= 0) {
+            close(listener);
+        }
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
+// Polls the game's board until a connection waits in `listener`'s queue,
+// for 5 s at most.
+bool connectionWaiting(Game& game, int listener) {
+    const double end = bench::nowMs() + 5000.0;
+    pollfd waiting{listener, POLLIN, 0};
+    while (bench::nowMs() < end) {
+        game.pollWorldBoard();
+        if (poll(&waiting, 1, 10) == 1) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -192,12 +236,45 @@ int main(int argc, char** argv) {
             }
             const double start = bench::nowMs();
             drawOnePlayFrame(game);
+            game.pollWorldBoard();  // nothing without a board
             times.push_back(bench::nowMs() - start);
         }
         return times;
     };
     game.ghostShown = false;
     const std::vector<double> playTimes = timePlayFrames();
+
+    // The same frames while the board's run is on its way to a server that
+    // never answers, as when a player's network hangs: the board is on, a
+    // run waits in the outbox for a known player, and its POST is sent
+    // before the frames are timed and still unanswered after them.
+    int port = 0;
+    const int listener = stalledListener(port);
+    if (listener < 0) {
+        std::fprintf(stderr, "no local socket for a server that never answers\n");
+        return 1;
+    }
+    writeBoardAccount(BoardAccount{1, "Banc", "0123abcd", false});
+    game.serverUrl = "http://127.0.0.1:" + std::to_string(port);
+    game.startWorldBoard();
+    ReplayData queued;
+    queued.levelFingerprint = game.level->fileFingerprint;
+    queued.score = 1;
+    queued.frames = 1;
+    game.tellBoardOfRecord(busiest.levelIndex, queued);
+    if (game.worldBoard == nullptr || game.worldBoard->outbox().runs.size() != 1 ||
+        !connectionWaiting(game, listener)) {
+        std::fprintf(stderr, "the board's run never reached the stalled server\n");
+        return 1;
+    }
+    const std::vector<double> stalledTimes = timePlayFrames();
+    if (game.worldBoard->requestsInFlight() != 1 || game.worldBoard->outbox().runs.size() != 1 ||
+        game.worldBoard->outbox().runs[0].tries != 0) {
+        std::fprintf(stderr, "the board's run was not in flight through the frames\n");
+        return 1;
+    }
+    game.worldBoard.reset();
+    close(listener);
 
     // The same frames racing a ghost that runs on a floor all the way, so
     // that it is stepped and drawn in every one.
@@ -220,6 +297,7 @@ int main(int argc, char** argv) {
     bench::printFigure("level_first_start_ms", firstStart, "ms");
     bench::printFigure("play_frame_ms", bench::median(playTimes), "ms");
     bench::printFigure("play_frame_ghost_ms", bench::median(ghostTimes), "ms");
+    bench::printFigure("play_frame_stalled_board_ms", bench::median(stalledTimes), "ms");
     bench::printFigure("title_frame_ms", bench::median(titleTimes), "ms");
     return 0;
 }

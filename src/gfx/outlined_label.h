@@ -18,6 +18,8 @@ class OutlinedLabel {
     void draw(int x, int y, bool centred = false) const;
     void clear();
     int width() const { return text_ ? text_->w : 0; }
+    // The text last rendered, drawn or not (a null font draws nothing).
+    const std::string& text() const { return shown_; }
 
     static constexpr SDL_Color Ink{0x1f, 0x2a, 0x1c, 0};
     static constexpr SDL_Color Gold{0xf0, 0xc5, 0x41, 0};

@@ -89,6 +89,9 @@ class BoardClient {
     void fetchRun(int64_t run);
     const RunDownload& runDownload() const { return download; }
 
+    // Requests sent and not answered yet, as of the last poll.
+    int32_t requestsInFlight() const { return http.pending(); }
+
   private:
     std::string boardFile(int32_t level) const;
     // True when `request` is answered: the answer is in `response` and
