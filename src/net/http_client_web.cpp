@@ -9,6 +9,7 @@
 #include <emscripten.h>
 
 #include <map>
+#include <set>
 
 #include "net/board_answers.h"
 #include "net/http_client.h"
@@ -134,7 +135,7 @@ bool isWebUrl(const std::string& url) {
 struct HttpClient::Transfers {
     HttpTimeouts timeouts;
     int32_t lastId = 0;
-    std::map<int32_t, bool> running;          // started in the page, not taken yet
+    std::set<int32_t> running;                // started in the page, not taken yet
     std::map<int32_t, HttpResponse> refused;  // never started: a bad address
 };
 
@@ -143,7 +144,7 @@ HttpClient::HttpClient(HttpTimeouts timeouts) : transfers(std::make_unique<Trans
 }
 
 HttpClient::~HttpClient() {
-    for (const auto& [id, started] : transfers->running) {
+    for (const int32_t id : transfers->running) {
         pageFetchForget(id);
     }
 }
@@ -154,7 +155,7 @@ int32_t HttpClient::start(const HttpRequest& request) {
         transfers->refused[id].failure = "adresse du serveur invalide";
         return id;
     }
-    transfers->running[id] = true;
+    transfers->running.insert(id);
     pageFetchStart(id, request.method.c_str(), request.url.c_str(), request.body.c_str(),
                    request.token.c_str(), static_cast<int>(transfers->timeouts.totalMs),
                    static_cast<int>(MaxAnswerBytes));
