@@ -25,7 +25,6 @@ enum class Probe {
     WorldRank,
     OutboxRuns,
     WorldGhostY,
-    BoardHighlight,
     BoardRows,
 };
 
@@ -48,8 +47,6 @@ int probeBoard(Game& game, Probe what) {
             const ReplayRunner* runner = game.worldGhost.runner();
             return runner != nullptr ? runner->body.y : -1;
         }
-        case Probe::BoardHighlight:
-            return game.boardList.highlight();
         case Probe::BoardRows:
             return static_cast<int>(game.boardList.rows().size());
         default:
@@ -65,7 +62,7 @@ int probeBoard(Game& game, Probe what) {
 // a world board: the name entry's state (BoardClient::NameState's order
 // once the name is sent, else 0), the player's rank on the highlighted
 // level, the runs waiting to be sent, the world record ghost's y, and the
-// board screen's highlighted row and its number of rows.
+// board screen's number of rows.
 extern "C" EMSCRIPTEN_KEEPALIVE int probeGame(int what) {
     Game* game = runningGame;
     if (game == nullptr) {

@@ -14,7 +14,7 @@ const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
 const Screen = { TitleMenu: 2, LevelMenu: 3, PlayLevel: 5, LevelEnd: 6, WatchRecord: 8, WorldBoard: 9, NameEntry: 10 };
 const Probe = {
   Screen: 0, HeroY: 1, Score: 2, Record: 3, Paused: 4, Pace: 5, Practising: 6, Checkpoints: 7, PlayedFrames: 8,
-  NameState: 9, WorldRank: 10, OutboxRuns: 11, WorldGhostY: 12, BoardHighlight: 13, BoardRows: 14,
+  NameState: 9, WorldRank: 10, OutboxRuns: 11, WorldGhostY: 12, BoardRows: 13,
 };
 // The name entry's states (once the name is sent), as the probe tells them.
 const NameState = { NotSent: 0, Waiting: 1, Created: 2, Refused: 3, Failed: 4 };
